@@ -1,0 +1,47 @@
+// The temporary plain file of one loader: created in place of the scrambled copy's text,
+// locked so that two copies of the program in one directory never share it, removed after.
+#pragma once
+
+#include <atomic>
+#include <string>
+
+#include "vocabulary/FileHandle.h"
+
+class PlainFile
+{
+public:
+    enum class CreateResult
+    {
+        kCreated,     // an empty regular file, locked by us
+        kFailed,      // cannot be created or opened for writing
+        kNotRegular,  // the name leads to something other than a regular file
+        kStopped,     // *pStop was raised while waiting for another program's lock
+    };
+
+    PlainFile() = default;
+    PlainFile(const PlainFile&) = delete;
+    PlainFile& operator=(const PlainFile&) = delete;
+    ~PlainFile();
+
+    // Opens or creates the file for reading and writing, waits for an exclusive lock on it
+    // and empties it. Another program holding the lock is waited for, checking *pStop.
+    CreateResult Create(const std::string& path, const std::atomic<bool>* pStop);
+
+    // The descriptor to write the plain text through; a duplicate of the locked one, so
+    // that closing it reports a late write error without giving up the lock.
+    int WriteFd() const { return m_writer.Get(); }
+    // Closes the writing descriptor; false when the close reported an error.
+    bool FinishWriting();
+    // Opens the file again, read only, by its name.
+    FileHandle OpenForReading() const;
+    // Removes the file while still holding its lock, then releases it. Nothing is removed
+    // unless Create succeeded and the name still leads to that file.
+    void Remove();
+    // Releases the lock and leaves the file on disk.
+    void Release();
+
+private:
+    std::string m_path;
+    FileHandle m_file;  // holds the lock
+    FileHandle m_writer;
+};

@@ -1,0 +1,159 @@
+#include "vocabulary/VocabularyLoader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include "vocabulary/EntryReader.h"
+#include "vocabulary/FileHandle.h"
+#include "vocabulary/PlainFile.h"
+#include "vocabulary/StatusTarget.h"
+#include "vocabulary/StatusTexts.h"
+#include "vocabulary/VocabularyTable.h"
+
+char g_szGeneralFile[20] = "0.voca";
+char g_szTechnicalFile[20] = "17.voca";
+const char g_szGeneralPlainFile[] = "Temp_Test_Quillon0.pyq";
+const char g_szTechnicalPlainFile[] = "Temp_Test_Quillon2.pyq";
+int g_bGeneralFileOk = 1;
+int g_bTechnicalFileOk = 1;
+
+namespace
+{
+// Opened for update, as the vocabulary files always have been: a file that cannot be
+// written fails like a missing one. Only a regular file counts; a FIFO or a device would
+// hang the load or never end.
+FileHandle OpenVocabularyFile(const char* szPath)
+{
+    FileHandle file(::open(szPath, O_RDWR | O_CLOEXEC | O_NONBLOCK));
+    struct stat st{};
+    if (!file.IsOpen() || ::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return FileHandle();
+    return file;
+}
+
+class LoadRun
+{
+public:
+    LoadRun(const VocabularyLoad& load, StatusTarget& target) : m_load(load), m_target(target) {}
+
+    void Run()
+    {
+        FileHandle vocabulary = OpenVocabularyFile(m_load.szVocabularyFile);
+        if (!vocabulary.IsOpen())
+            *m_load.pbFileOk = 0;
+        const PlainFile::CreateResult created = m_plain.Create(m_load.szPlainFile, StopFlag());
+        if (created == PlainFile::CreateResult::kFailed)
+            *m_load.pbFileOk = 0;
+        Step(LoadStep::kOpened);
+        if (Stopped() || created == PlainFile::CreateResult::kStopped)
+            return Abandon();
+
+        if (*m_load.pbFileOk != 1)
+        {
+            // The plain file that could be created stays behind, empty.
+            m_plain.Release();
+            return Report(m_load.szMissingText);
+        }
+
+        Report(m_load.szLoadingText);
+        if (created != PlainFile::CreateResult::kCreated)
+            return Fail();
+        const CopyResult copied = DescrambleFile(vocabulary.Get(), m_plain.WriteFd(),
+                                                 m_load.key.subtrahend, m_load.key.addend,
+                                                 StopFlag());
+        vocabulary.Close();
+        const bool bWritten = m_plain.FinishWriting();
+        if (Stopped())
+            return Abandon();
+        if (copied != CopyResult::kDone || !bWritten)
+            return Fail();
+        Step(LoadStep::kDescrambled);
+
+        FileHandle reader = m_plain.OpenForReading();
+        if (!reader.IsOpen())
+            return Fail();
+        const ReadResult read = ReadEntries(reader.Get(), *m_load.pTable, StopFlag());
+        reader.Close();
+        Step(LoadStep::kEntriesRead);
+        if (Stopped())
+            return Abandon();
+        if (read == ReadResult::kReadError)
+            return Fail();
+
+        Report(read == ReadResult::kTableFull ? m_load.szTruncatedText : m_load.szLoadedText);
+        if (!Stopped())
+            m_target.EnableFind();
+        m_plain.Remove();
+    }
+
+    // The load failed after its files were opened: say so, leave no plain file behind and
+    // keep Find as it is.
+    void Fail()
+    {
+        m_plain.Remove();
+        Report(m_load.szFailedText);
+    }
+
+private:
+    const std::atomic<bool>* StopFlag() const { return &m_target.StopFlag(); }
+    bool Stopped() const { return m_target.StopRequested(); }
+
+    void Report(const char* szText)
+    {
+        if (szText && !Stopped())
+            m_target.SetStatusText(szText);
+    }
+
+    void Step(LoadStep step)
+    {
+        if (m_load.onStep)
+            m_load.onStep(step);
+    }
+
+    void Abandon() { m_plain.Remove(); }
+
+    const VocabularyLoad& m_load;
+    StatusTarget& m_target;
+    PlainFile m_plain;
+};
+}  // namespace
+
+VocabularyLoad GeneralVocabularyLoad()
+{
+    return {g_szGeneralFile, g_szGeneralPlainFile, kGeneralKey, &g_generalVocabulary,
+            &g_bGeneralFileOk, nullptr, nullptr, kszGeneralMissing, kszGeneralFailed,
+            kszGeneralTruncated, {}};
+}
+
+VocabularyLoad TechnicalVocabularyLoad()
+{
+    return {g_szTechnicalFile, g_szTechnicalPlainFile, kTechnicalKey, &g_technicalVocabulary,
+            &g_bTechnicalFileOk, kszTechnicalLoading, kszTechnicalLoaded, kszTechnicalMissing,
+            kszTechnicalFailed, kszTechnicalTruncated, {}};
+}
+
+void LoadVocabulary(const VocabularyLoad& load, StatusTarget& target)
+{
+    LoadRun run(load, target);
+    try
+    {
+        run.Run();
+    }
+    catch (...)
+    {
+        // Out of memory (or a test hook that threw): a failed load, never a dead program.
+        run.Fail();
+    }
+}
+
+std::uint32_t LoadGeneralVocabulary(void* pStatusTarget)
+{
+    LoadVocabulary(GeneralVocabularyLoad(), *static_cast<StatusTarget*>(pStatusTarget));
+    return 0;
+}
+
+std::uint32_t LoadTechnicalVocabulary(void* pStatusTarget)
+{
+    LoadVocabulary(TechnicalVocabularyLoad(), *static_cast<StatusTarget*>(pStatusTarget));
+    return 0;
+}

@@ -1,0 +1,53 @@
+// The two background loaders: one loading procedure, run with the parameters of either
+// vocabulary.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "vocabulary/Descramble.h"
+
+class StatusTarget;
+class VocabularyTable;
+
+extern char g_szGeneralFile[20];    // "0.voca"
+extern char g_szTechnicalFile[20];  // "17.voca"
+// Plain files in the current directory, one per loader so the two never share one.
+extern const char g_szGeneralPlainFile[];    // "Temp_Test_Quillon0.pyq"
+extern const char g_szTechnicalPlainFile[];  // "Temp_Test_Quillon2.pyq"
+extern int g_bGeneralFileOk;    // 1 until a general file cannot be opened
+extern int g_bTechnicalFileOk;  // 1 until a technical file cannot be opened
+
+// Points of a load at which a test may step in (to stop it, or to disturb its files).
+enum class LoadStep
+{
+    kOpened,       // both opens tried
+    kDescrambled,  // the plain file is written and closed
+    kEntriesRead,  // the table is filled
+};
+
+struct VocabularyLoad
+{
+    const char* szVocabularyFile;
+    const char* szPlainFile;
+    ScrambleKey key;
+    VocabularyTable* pTable;
+    int* pbFileOk;
+    const char* szLoadingText;    // nullptr: nothing shown when loading starts
+    const char* szLoadedText;     // nullptr: nothing shown when loading ends
+    const char* szMissingText;    // a file cannot be opened
+    const char* szFailedText;     // the load failed after both files were opened
+    const char* szTruncatedText;  // the table filled up before the file ended
+    std::function<void(LoadStep)> onStep;  // tests only
+};
+
+VocabularyLoad GeneralVocabularyLoad();
+VocabularyLoad TechnicalVocabularyLoad();
+
+// Runs one load to its end: descrambles the vocabulary file into the plain file, reads the
+// entries into the table, reports through the target and opens the Find gate on success.
+void LoadVocabulary(const VocabularyLoad& load, StatusTarget& target);
+
+// Thread procedures; pStatusTarget is a StatusTarget*. Both return 0 on every path.
+std::uint32_t LoadGeneralVocabulary(void* pStatusTarget);
+std::uint32_t LoadTechnicalVocabulary(void* pStatusTarget);

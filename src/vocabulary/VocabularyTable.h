@@ -1,0 +1,50 @@
+// A table of vocabulary entries with a fixed capacity, filled by one loader thread while
+// other threads read it without a lock.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+class VocabularyTable
+{
+public:
+    explicit VocabularyTable(int nCapacity);
+    ~VocabularyTable();
+    VocabularyTable(const VocabularyTable&) = delete;
+    VocabularyTable& operator=(const VocabularyTable&) = delete;
+
+    // Loader thread only. Stores the entry (at most kMaxEntryBytes bytes) behind the last
+    // one, then publishes the raised count with release ordering. Returns false, storing
+    // nothing, when the table is full or the entry is longer than an entry can be.
+    bool Add(std::string_view text);
+
+    // Any thread: the number of published entries, read with acquire ordering.
+    int GetCount() const { return m_nCount.load(std::memory_order_acquire); }
+
+    // Any thread: entry i, for an i below a count obtained from GetCount. A published
+    // entry never moves and never changes. Out of range gives the empty entry.
+    std::string_view GetAt(int i) const;
+
+    int GetCapacity() const { return m_nCapacity; }
+
+    // Memory the table has committed for its entries and slot ends (whole pages).
+    std::size_t GetBytesHeld() const;
+    // Bytes of the entries themselves.
+    std::size_t GetEntryBytes() const;
+
+private:
+    // Entries lie back to back in address space reserved once for the capacity and
+    // committed by the kernel as it fills; slot i ends at m_pEnds[i].
+    int m_nCapacity = 0;
+    char* m_pText = nullptr;
+    std::uint32_t* m_pEnds = nullptr;
+    std::size_t m_nTextReserved = 0;
+    std::size_t m_nEndsReserved = 0;
+    std::size_t m_nUsed = 0;  // writer only
+    std::atomic<int> m_nCount{0};
+};
+
+extern VocabularyTable g_generalVocabulary;    // 120000 slots, "0.voca"
+extern VocabularyTable g_technicalVocabulary;  // 300000 slots, "17.voca"

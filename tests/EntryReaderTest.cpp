@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "vocabulary/EntryReader.h"
+#include "vocabulary/FileHandle.h"
+#include "vocabulary/VocabularyTable.h"
+
+using namespace std::string_literals;
+
+namespace
+{
+using Entries = std::vector<std::string>;
+
+// The rules spelled out one byte at a time: text mode first, then lines of at most 254
+// bytes, each cut at its first NUL.
+Entries ReferenceEntries(const std::string& plain)
+{
+    std::string text;
+    for (std::size_t i = 0; i < plain.size(); ++i)
+    {
+        if (plain[i] == '\x1A')
+            break;
+        if (plain[i] == '\r' && i + 1 < plain.size() && plain[i + 1] == '\n')
+            continue;
+        text.push_back(plain[i]);
+    }
+    Entries entries;
+    std::size_t pos = 0;
+    while (pos < text.size())
+    {
+        std::string line;
+        while (pos < text.size() && line.size() < 254)
+        {
+            line.push_back(text[pos++]);
+            if (line.back() == '\n')
+                break;
+        }
+        entries.push_back(line.substr(0, line.find('\0')));
+    }
+    return entries;
+}
+
+Entries ReadThroughFile(const std::string& plain, int nCapacity = 100000,
+                        ReadResult* pResult = nullptr)
+{
+    TempDir dir;
+    WriteFile(dir / "plain", plain);
+    FileHandle file(::open((dir / "plain").c_str(), O_RDONLY));
+    VocabularyTable table(nCapacity);
+    ReadResult result = ReadEntries(file.Get(), table);
+    if (pResult)
+        *pResult = result;
+    return EntriesOf(table);
+}
+}  // namespace
+
+TEST(ReadEntries, CutsLinesAndAppliesTextModeRules)
+{
+    const std::string s253(253, 'a'), s254(254, 'b');
+    struct Case { const char* name; std::string plain; Entries expected; };
+    const Case cases[] = {
+        {"empty text", "", {}},
+        {"lines with LF", "one|1\ntwo|2\n", {"one|1\n", "two|2\n"}},
+        {"last line without LF", "one\ntwo", {"one\n", "two"}},
+        {"empty lines", "\n\nx\n", {"\n", "\n", "x\n"}},
+        {"253 bytes and LF", s253 + "\n", {s253 + "\n"}},
+        {"254 bytes and LF", s254 + "\n", {s254, "\n"}},
+        {"600 bytes and LF", std::string(600, 'c') + "\n",
+         {std::string(254, 'c'), std::string(254, 'c'), std::string(92, 'c') + "\n"}},
+        {"508 bytes without LF", std::string(508, 'd'), {std::string(254, 'd'), std::string(254, 'd')}},
+        {"CR LF reads as LF", "one\r\ntwo\r\n", {"one\n", "two\n"}},
+        {"lone CR stays", "a\rb\n\r", {"a\rb\n", "\r"}},
+        {"CR CR LF keeps the first CR", "a\r\r\n", {"a\r\n"}},
+        {"CR LF counts as one byte for the cut", s253 + "\r\n", {s253 + "\n"}},
+        {"0x1A ends the text", "one\ntw\x1Ao\nthree\n", {"one\n", "tw"}},
+        {"CR before 0x1A stays", "a\r\x1A\n", {"a\r"}},
+        {"0x1A first", "\x1A" "abc\n", {}},
+        {"NUL cuts its entry", "ab\0cd\nef\n"s, {"ab", "ef\n"}},
+        {"NUL first gives an empty entry", "\0xyz\nq\n"s, {"", "q\n"}},
+        {"NUL in a cut piece loses the rest of that piece only",
+         "x\0"s + std::string(300, 'y') + "\n", {"x", std::string(48, 'y') + "\n"}},
+        {"GBK bytes pass unchanged", "\xC1\xF2\xCB\xE1|sulfuric acid\n", {"\xC1\xF2\xCB\xE1|sulfuric acid\n"}},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ReadThroughFile(c.plain), c.expected);
+        EXPECT_EQ(ReferenceEntries(c.plain), c.expected);  // the reference agrees with the table
+    }
+}
+
+TEST(ReadEntries, MatchesTheByteByByteRulesAcrossBlockBoundaries)
+{
+    std::mt19937 random(2024);
+    const char alphabet[] = "abc |,\n\n\n\r\r\xB0\xA1\xC8\xFE";
+    for (int round = 0; round < 40; ++round)
+    {
+        std::string plain(40000 + random() % 200000, 'x');
+        for (auto& c : plain)
+            c = alphabet[random() % (sizeof alphabet - 1)];
+        for (int k = 0; k < 20; ++k)  // some long lines
+            plain.insert(random() % plain.size(), std::string(200 + random() % 600, 'L'));
+        if (round % 4 == 1)
+            plain[random() % plain.size()] = '\0';
+        if (round % 8 == 3)
+            plain[plain.size() / 2 + random() % (plain.size() / 2)] = '\x1A';
+        // A CR LF, a lone CR or a CR and 0x1A split by the reader's block boundaries.
+        for (std::size_t boundary : {65536u, 131072u})
+            if (plain.size() > boundary + 1)
+            {
+                plain[boundary - 1] = '\r';
+                plain[boundary] = "\n\r\x1Ax"[round % 4];
+            }
+        SCOPED_TRACE(round);
+        ASSERT_EQ(ReadThroughFile(plain), ReferenceEntries(plain));
+    }
+}
+
+TEST(ReadEntries, StopsAtTheCapacityKeepingTheFirstEntries)
+{
+    struct Case { const char* name; std::string plain; int nCapacity; ReadResult result; Entries expected; };
+    const Case cases[] = {
+        {"exactly full", "a\nb\nc\n", 3, ReadResult::kDone, {"a\n", "b\n", "c\n"}},
+        {"one line too many", "a\nb\nc\nd\n", 3, ReadResult::kTableFull, {"a\n", "b\n", "c\n"}},
+        {"last line without LF too many", "a\nb\nc\nd", 3, ReadResult::kTableFull, {"a\n", "b\n", "c\n"}},
+        {"a long line's pieces count", std::string(600, 'z'), 2, ReadResult::kTableFull,
+         {std::string(254, 'z'), std::string(254, 'z')}},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        ReadResult result{};
+        EXPECT_EQ(ReadThroughFile(c.plain, c.nCapacity, &result), c.expected);
+        EXPECT_EQ(result, c.result);
+    }
+}
+
+TEST(ReadEntries, ReportsReadErrorsAndStops)
+{
+    TempDir dir;
+    WriteFile(dir / "plain", "a\nb\n");
+    FileHandle directory(::open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY));
+    VocabularyTable table(10);
+    EXPECT_EQ(ReadEntries(directory.Get(), table), ReadResult::kReadError);
+    std::atomic<bool> stop{true};
+    FileHandle file(::open((dir / "plain").c_str(), O_RDONLY));
+    EXPECT_EQ(ReadEntries(file.Get(), table, &stop), ReadResult::kStopped);
+    EXPECT_EQ(table.GetCount(), 0);
+}

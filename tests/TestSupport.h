@@ -1,0 +1,52 @@
+// Helpers shared by the tests: scratch directories, files, scrambling, a recording target.
+#pragma once
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "vocabulary/Descramble.h"
+#include "vocabulary/StatusTarget.h"
+
+class VocabularyTable;
+
+// A fresh directory under TMPDIR, removed with everything in it at the end of the test.
+class TempDir
+{
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& Path() const { return m_path; }
+    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);
+bool FileExists(const std::string& path);
+
+// The scrambled form of plain text (every byte must be representable with the key).
+std::string Scramble(const std::string& plain, ScrambleKey key);
+
+// Every entry of a table, in order.
+std::vector<std::string> EntriesOf(const VocabularyTable& table);
+
+// Records what loaders report, in order, from any thread.
+class RecordingTarget : public StatusTarget
+{
+public:
+    void SetStatusText(const char* szText) override;
+    void EnableFind() override;
+    std::vector<std::string> Events() const;
+    bool FindEnabled() const;
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<std::string> m_events;
+};
+
+inline const std::string kFindEvent = "<find>";

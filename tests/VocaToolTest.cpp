@@ -1,0 +1,226 @@
+// The voca command-line tool, run as a child process.
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fcntl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+
+namespace
+{
+
+struct RunResult
+{
+    int nExit = -1;  // -1 when the tool did not exit normally
+    std::string out;
+    std::string err;
+};
+
+RunResult RunVoca(const std::vector<std::string>& args)
+{
+    const TempDir capture;  // apart, so that the tool's own directory holds only its files
+    const std::string outPath = capture / "stdout";
+    const std::string errPath = capture / "stderr";
+    std::vector<std::string> argStrings{VOCA_TOOL_PATH};
+    argStrings.insert(argStrings.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : argStrings)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = 0;
+    const int nSpawn = posix_spawn(&pid, VOCA_TOOL_PATH, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    RunResult result;
+    if (nSpawn != 0)
+        return result;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (WIFEXITED(status))
+        result.nExit = WEXITSTATUS(status);
+    result.out = ReadFile(outPath);
+    result.err = ReadFile(errPath);
+    return result;
+}
+
+struct VocabularyCase
+{
+    const char* szName;
+    ScrambleKey key;
+    unsigned char unrepresentable[2];
+    int nCapacity;
+};
+
+const VocabularyCase kVocabularies[] = {
+    {"general", kGeneralKey, {0x1E, 0x1F}, 120000},
+    {"technical", kTechnicalKey, {0x1C, 0x1D}, 300000},
+};
+
+// Whether `text` holds `line` as a whole line.
+bool HasLine(const std::string& text, const std::string& line)
+{
+    return ("\n" + text).find("\n" + line + "\n") != std::string::npos;
+}
+
+}  // namespace
+
+TEST(VocaToolTest, ScrambleAndUnscrambleRoundTripEveryRepresentableByte)
+{
+    for (const VocabularyCase& vocabulary : kVocabularies)
+    {
+        SCOPED_TRACE(vocabulary.szName);
+        TempDir dir;
+        // Several blocks' worth, so that block boundaries are crossed.
+        std::string plain;
+        for (int round = 0; round < 1000; ++round)
+            for (int b = 0; b < 256; ++b)
+                if (b != vocabulary.unrepresentable[0] && b != vocabulary.unrepresentable[1])
+                    plain += static_cast<char>(b);
+        WriteFile(dir / "plain", plain);
+
+        const RunResult scramble =
+            RunVoca({"scramble", vocabulary.szName, dir / "plain", dir / "scrambled"});
+        ASSERT_EQ(scramble.nExit, 0) << scramble.err;
+        const std::string scrambled = ReadFile(dir / "scrambled");
+        EXPECT_TRUE(scrambled == Scramble(plain, vocabulary.key));
+
+        // Bytes 0x00 and 0xFF in a scrambled file are dropped, as the loader drops them.
+        WriteFile(dir / "padded", std::string(1, '\0') + scrambled.substr(0, 70000) +
+                                      std::string("\xFF\0", 2) + scrambled.substr(70000) + "\xFF");
+        const RunResult unscramble =
+            RunVoca({"unscramble", vocabulary.szName, dir / "padded", dir / "back"});
+        ASSERT_EQ(unscramble.nExit, 0) << unscramble.err;
+        EXPECT_TRUE(ReadFile(dir / "back") == plain);
+    }
+}
+
+TEST(VocaToolTest, ScrambleRefusesAnUnrepresentableByteAndLeavesTheOutputAlone)
+{
+    for (const VocabularyCase& vocabulary : kVocabularies)
+        for (const unsigned char byte : vocabulary.unrepresentable)
+            for (const bool bOutExists : {false, true})
+            {
+                SCOPED_TRACE(std::string(vocabulary.szName) + " " + std::to_string(byte) +
+                             (bOutExists ? " over an existing file" : ""));
+                TempDir dir;
+                // Past the first block, so the offset must count the blocks before.
+                WriteFile(dir / "plain", std::string(70000, 'a') + static_cast<char>(byte) + "z");
+                if (bOutExists)
+                    WriteFile(dir / "out", "previous");
+
+                const RunResult run =
+                    RunVoca({"scramble", vocabulary.szName, dir / "plain", dir / "out"});
+                EXPECT_NE(run.nExit, 0);
+                char szByte[8];
+                std::snprintf(szByte, sizeof szByte, "0x%02X", byte);
+                EXPECT_NE(run.err.find(szByte), std::string::npos) << run.err;
+                EXPECT_NE(run.err.find("70000"), std::string::npos) << run.err;
+                if (bOutExists)
+                {
+                    EXPECT_EQ(ReadFile(dir / "out"), "previous");
+                }
+                // Nothing else left behind: no output, no temporary file.
+                std::vector<std::string> names;
+                for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+                    names.push_back(entry.path().filename().string());
+                std::sort(names.begin(), names.end());
+                EXPECT_EQ(names, (bOutExists ? std::vector<std::string>{"out", "plain"}
+                                             : std::vector<std::string>{"plain"}));
+            }
+}
+
+TEST(VocaToolTest, EntriesListsWhatTheLoaderReadsWithEveryByteVisible)
+{
+    using namespace std::string_literals;
+    const std::string longLine(600, 'y');
+    const struct
+    {
+        const char* szWhat;
+        const VocabularyCase* pVocabulary;
+        std::string plain;
+        std::string listing;
+        const char* szCount;
+    } cases[] = {
+        {"line ends", &kVocabularies[0], "crlf\r\nlone\rcr\nnul\0after\n"s + longLine + "\nlast",
+         "crlf\\n\nlone\\rcr\\n\nnul\n" + std::string(254, 'y') + "\n" + std::string(254, 'y') +
+             "\n" + std::string(92, 'y') + "\\n\nlast\n",
+         "7 entries"},
+        {"0x1A ends the text", &kVocabularies[1], "kept\n\x1A" "dropped\n", "kept\\n\n", "1 entries"},
+        {"escapes", &kVocabularies[0], "back\\slash\ttab\x01\x7F\xC4\xE3 gbk\n",
+         "back\\\\slash\\x09tab\\x01\\x7F\xC4\xE3 gbk\\n\n", "1 entries"},
+    };
+    for (const auto& test : cases)
+    {
+        SCOPED_TRACE(test.szWhat);
+        TempDir dir;
+        WriteFile(dir / "file.voca", Scramble(test.plain, test.pVocabulary->key));
+        const RunResult run =
+            RunVoca({"entries", test.pVocabulary->szName, dir / "file.voca"});
+        ASSERT_EQ(run.nExit, 0) << run.err;
+        EXPECT_EQ(run.out, test.listing);
+        EXPECT_TRUE(HasLine(run.err, test.szCount)) << run.err;
+    }
+}
+
+TEST(VocaToolTest, EntriesStopsAtTheCapacityOfThatVocabularyAndWarns)
+{
+    for (const VocabularyCase& vocabulary : kVocabularies)
+    {
+        SCOPED_TRACE(vocabulary.szName);
+        TempDir dir;
+        std::string plain;
+        for (int i = 0; i <= vocabulary.nCapacity; ++i)
+            plain += "w\n";
+        WriteFile(dir / "file.voca", Scramble(plain, vocabulary.key));
+        const RunResult run = RunVoca({"entries", vocabulary.szName, dir / "file.voca"});
+        ASSERT_EQ(run.nExit, 0) << run.err;
+        EXPECT_EQ(run.out.size(), 4 * static_cast<std::size_t>(vocabulary.nCapacity));
+        EXPECT_TRUE(HasLine(run.err, std::to_string(vocabulary.nCapacity) + " entries"))
+            << run.err;
+        EXPECT_NE(run.err.find("warning"), std::string::npos) << run.err;
+    }
+}
+
+TEST(VocaToolTest, BadArgumentsGiveUsageAndFileErrorsNameTheFile)
+{
+    TempDir dir;
+    WriteFile(dir / "plain", "text\n");
+    const std::string missing = dir / "missing";
+    const struct
+    {
+        std::vector<std::string> args;
+        int nExit;
+        std::string errHolds;
+    } cases[] = {
+        {{}, 2, "usage"},
+        {{"scramble", "general", "a"}, 2, "usage"},
+        {{"entries", "general", "a", "b"}, 2, "usage"},
+        {{"shuffle", "general", "a", "b"}, 2, "usage"},
+        {{"scramble", "medical", "a", "b"}, 2, "usage"},
+        {{"unscramble", "general", missing, dir / "out"}, 1, missing},
+        {{"entries", "technical", missing}, 1, missing},
+        {{"scramble", "general", dir / "plain", missing + "/out"}, 1, missing + "/out"},
+    };
+    for (const auto& test : cases)
+    {
+        SCOPED_TRACE(testing::PrintToString(test.args));
+        const RunResult run = RunVoca(test.args);
+        EXPECT_EQ(run.nExit, test.nExit);
+        EXPECT_NE(run.err.find(test.errHolds), std::string::npos) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+}
