@@ -32,8 +32,8 @@ struct Vocabulary
 };
 
 constexpr Vocabulary kVocabularies[] = {
-    {"general", kGeneralKey, 120000},
-    {"technical", kTechnicalKey, 300000},
+    {"general", kGeneralKey, kGeneralCapacity},
+    {"technical", kTechnicalKey, kTechnicalCapacity},
 };
 
 int Usage()

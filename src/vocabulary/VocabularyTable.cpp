@@ -38,8 +38,8 @@ void Unreserve(T*& p, std::size_t nBytes)
 }
 }  // namespace
 
-VocabularyTable g_generalVocabulary(120000);
-VocabularyTable g_technicalVocabulary(300000);
+VocabularyTable g_generalVocabulary(kGeneralCapacity);
+VocabularyTable g_technicalVocabulary(kTechnicalCapacity);
 
 VocabularyTable::VocabularyTable(int nCapacity)
 {

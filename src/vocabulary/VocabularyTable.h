@@ -46,5 +46,8 @@ private:
     std::atomic<int> m_nCount{0};
 };
 
-extern VocabularyTable g_generalVocabulary;    // 120000 slots, "0.voca"
-extern VocabularyTable g_technicalVocabulary;  // 300000 slots, "17.voca"
+inline constexpr int kGeneralCapacity = 120000;
+inline constexpr int kTechnicalCapacity = 300000;
+
+extern VocabularyTable g_generalVocabulary;    // kGeneralCapacity slots, "0.voca"
+extern VocabularyTable g_technicalVocabulary;  // kTechnicalCapacity slots, "17.voca"
