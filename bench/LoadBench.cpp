@@ -42,7 +42,7 @@ std::size_t ResidentBytes()
 struct LoadPair
 {
     explicit LoadPair(const std::string& directory)
-        : general(kSyntheticGeneralLines), technical(kSyntheticTechnicalLines)
+        : general(kGeneralCapacity), technical(kTechnicalCapacity)
     {
         generalLoad = InDirectory(GeneralVocabularyLoad(), directory, general, bGeneralOk,
                                   generalFile, generalPlain);

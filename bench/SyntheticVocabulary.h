@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "vocabulary/Descramble.h"
+#include "vocabulary/VocabularyTable.h"
 
-class VocabularyTable;
-
-inline constexpr int kSyntheticGeneralLines = 120000;
-inline constexpr int kSyntheticTechnicalLines = 300000;
+// Full vocabularies: every slot of the tables used.
+inline constexpr int kSyntheticGeneralLines = kGeneralCapacity;
+inline constexpr int kSyntheticTechnicalLines = kTechnicalCapacity;
 // The longest line without its LF: with the LF it still fits one entry.
 inline constexpr std::size_t kSyntheticMaxLineBytes = 253;
 
@@ -58,8 +58,8 @@ private:
 };
 
 // Built on first use, then kept for the life of the process.
-const SyntheticVocabulary& SyntheticGeneral();    // 120000 lines, general key
-const SyntheticVocabulary& SyntheticTechnical();  // 300000 lines, technical key
+const SyntheticVocabulary& SyntheticGeneral();    // kGeneralCapacity lines, general key
+const SyntheticVocabulary& SyntheticTechnical();  // kTechnicalCapacity lines, technical key
 
 // Writes the scrambled general and technical files under their real names ("0.voca",
 // "17.voca") into `directory`; throws std::runtime_error when it cannot.

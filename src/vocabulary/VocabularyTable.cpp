@@ -1,5 +1,6 @@
 #include "vocabulary/VocabularyTable.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <sys/mman.h>
@@ -88,6 +89,25 @@ std::string_view VocabularyTable::GetAt(int i) const
     const auto nIndex = static_cast<std::size_t>(i);
     const std::uint32_t nBegin = nIndex == 0 ? 0 : m_pEnds[nIndex - 1];
     return {m_pText + nBegin, m_pEnds[nIndex] - nBegin};
+}
+
+std::string_view VocabularyTable::GetRun(int nFirst, int nEnd) const
+{
+    if (nFirst < 0 || nEnd <= nFirst || nEnd > GetCount())
+        return {};
+    const std::uint32_t nBegin = nFirst == 0 ? 0 : m_pEnds[nFirst - 1];
+    return {m_pText + nBegin, m_pEnds[nEnd - 1] - nBegin};
+}
+
+int VocabularyTable::GetIndexInRun(int nFirst, int nEnd, std::size_t offset) const
+{
+    if (nFirst < 0 || nEnd <= nFirst || nEnd > GetCount())
+        return nEnd;
+    const std::uint32_t nBegin = nFirst == 0 ? 0 : m_pEnds[nFirst - 1];
+    // The first entry that ends after the byte holds it.
+    const std::uint32_t* pEnd = std::upper_bound(m_pEnds + nFirst, m_pEnds + nEnd,
+                                                 static_cast<std::uint32_t>(nBegin + offset));
+    return static_cast<int>(pEnd - m_pEnds);
 }
 
 std::size_t VocabularyTable::GetBytesHeld() const

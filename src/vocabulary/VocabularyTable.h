@@ -29,6 +29,12 @@ public:
 
     int GetCapacity() const { return m_nCapacity; }
 
+    // Entries are stored back to back: for nFirst <= nEnd <= a count obtained from
+    // GetCount, the bytes of entries nFirst to nEnd - 1 as one run, and the index of the
+    // entry of that range which holds the byte at `offset` into the run.
+    std::string_view GetRun(int nFirst, int nEnd) const;
+    int GetIndexInRun(int nFirst, int nEnd, std::size_t offset) const;
+
     // Memory the table has committed for its entries and slot ends (whole pages).
     std::size_t GetBytesHeld() const;
     // Bytes of the entries themselves.

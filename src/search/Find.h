@@ -1,0 +1,21 @@
+// One search as the Find button runs it, less the window: trim the query in place, split
+// it, scan both vocabularies.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "vocabulary/VocabularyTable.h"
+
+struct FindResults
+{
+    std::string general;
+    std::string technical;
+};
+
+// `onGeneralResult`, when given, receives the general result before the technical scan
+// starts, so a window can show it while that scan runs.
+FindResults FindInVocabularies(std::string& query,
+                               const VocabularyTable& general = g_generalVocabulary,
+                               const VocabularyTable& technical = g_technicalVocabulary,
+                               const std::function<void(const std::string&)>& onGeneralResult = {});

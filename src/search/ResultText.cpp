@@ -1,0 +1,28 @@
+#include "search/ResultText.h"
+
+#include <cstring>
+
+void ReplaceChar(char* sz, char from, char to)
+{
+    for (; *sz; ++sz)
+        if (*sz == from)
+            *sz = to;
+}
+
+void ResultText::Append(std::string_view tag, std::string_view entry, bool bShowBars)
+{
+    const std::size_t nAdded = tag.size() + entry.size() + 2;
+    if (m_bFull || nAdded > kMaxBytes - m_nLength)
+    {
+        m_bFull = true;
+        return;
+    }
+    char* p = m_text + m_nLength;
+    std::memcpy(p, tag.data(), tag.size());
+    std::memcpy(p + tag.size(), entry.data(), entry.size());
+    p[tag.size() + entry.size()] = '\0';
+    if (!bShowBars)
+        ReplaceChar(p + tag.size(), '|', ' ');
+    std::memcpy(p + tag.size() + entry.size(), "\r\n", 3);
+    m_nLength += nAdded;
+}

@@ -1,0 +1,32 @@
+// A result box's text: listed entries appended behind each other, each with its tag and
+// "\r\n", never more than kMaxBytes bytes.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Replaces every byte `from` of the NUL-terminated string by `to`, in place.
+void ReplaceChar(char* sz, char from, char to);
+
+class ResultText
+{
+public:
+    static constexpr std::size_t kMaxBytes = 51199;
+
+    ResultText() { m_text[0] = '\0'; }
+
+    // Appends tag, entry and "\r\n". An entry that would not fit is dropped whole, and so
+    // is every entry after it, so the list never skips one and never ends in half a
+    // character. With bShowBars false every "|" of the entry shows as a blank.
+    void Append(std::string_view tag, std::string_view entry, bool bShowBars = true);
+
+    std::string_view View() const { return {m_text, m_nLength}; }
+    std::string Take() const { return std::string(View()); }
+    bool IsFull() const { return m_bFull; }
+
+private:
+    char m_text[kMaxBytes + 1];
+    std::size_t m_nLength = 0;
+    bool m_bFull = false;
+};

@@ -1,0 +1,32 @@
+// Finds one byte string in others, fast: the scans look for a keyword across whole runs of
+// entries rather than entry by entry.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+class SubstringFinder
+{
+public:
+    // How candidates are found: 32 or 16 bytes at a time where the processor has the
+    // instructions, the C library's memmem elsewhere. Chosen at run time unless forced.
+    enum class Method { kBest, kAvx2, kSse2, kPortable };
+
+    explicit SubstringFinder(std::string_view needle = {}, Method method = Method::kBest);
+
+    // Offset of the first occurrence at or after `from`, or npos. An empty needle is
+    // found at `from`.
+    std::size_t Find(std::string_view haystack, std::size_t from = 0) const;
+    bool In(std::string_view haystack) const { return Find(haystack) != npos; }
+
+    std::size_t Size() const { return m_needle.size(); }
+    Method GetMethod() const { return m_method; }
+    static bool Supported(Method method);
+
+    static constexpr std::size_t npos = std::string_view::npos;
+
+private:
+    std::string m_needle;
+    Method m_method;
+};

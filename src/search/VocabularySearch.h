@@ -1,0 +1,26 @@
+// The scans of the two vocabularies and the result texts they build.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "search/KeywordQuery.h"
+#include "vocabulary/VocabularyTable.h"
+
+inline constexpr int kMaxExactListed = 201;     // the scan ends after the 201st
+inline constexpr int kMaxExpandedListed = 50;
+inline constexpr int kMaxTechnicalListed = 201;  // the scan ends after the 201st
+
+// Display forms of the expanded matches of the latest general search; only as many as
+// that search counted belong to it.
+extern std::string g_expandedMatches[kMaxExpandedListed];
+
+// Every entry that passes the keyword test, in table order: exact matches ("<精> ") as
+// found, then the first 50 expanded ones ("<扩> "), "|" shown as a blank. The table's
+// count is taken afresh as the scan goes, so entries a loader publishes meanwhile are seen.
+std::string SearchGeneralVocabulary(std::string_view query, const KeywordTable& keywords,
+                                    const VocabularyTable& table = g_generalVocabulary);
+
+// Every technical entry that passes the keyword test, as stored, untagged.
+std::string SearchTechnicalVocabulary(const KeywordTable& keywords,
+                                      const VocabularyTable& table = g_technicalVocabulary);
