@@ -11,6 +11,7 @@ struct FindResults
 {
     std::string general;
     std::string technical;
+    bool operator==(const FindResults&) const = default;
 };
 
 // `onGeneralResult`, when given, receives the general result before the technical scan

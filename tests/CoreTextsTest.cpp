@@ -3,6 +3,7 @@
 #include <iconv.h>
 #include <string>
 
+#include "search/SearchTexts.h"
 #include "vocabulary/StatusTexts.h"
 
 namespace
@@ -26,7 +27,7 @@ std::string GbkToUtf8(const std::string& gbk)
 }
 }  // namespace
 
-TEST(StatusTexts, AreTheChineseTextsInGbk)
+TEST(CoreTexts, AreTheChineseTextsInGbk)
 {
     struct Case { const char* szGbk; const char* szUtf8; };
     const Case cases[] = {
@@ -38,6 +39,9 @@ TEST(StatusTexts, AreTheChineseTextsInGbk)
         {kszTechnicalFailed, "词汇读取失败!"},
         {kszGeneralTruncated, "文件0.voca词条过多,只读取了前面的部分!"},
         {kszTechnicalTruncated, "词汇文件词条过多,只读取了前面的部分!"},
+        {kszExactTag, "<精> "},
+        {kszExpandedTag, "<扩> "},
+        {kszSearching, "所有词汇已经读取完毕,查找中..."},
     };
     for (const auto& c : cases)
         EXPECT_EQ(GbkToUtf8(c.szGbk), c.szUtf8);
