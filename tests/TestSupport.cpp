@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -59,6 +63,40 @@ std::string Scramble(const std::string& plain, ScrambleKey key)
         out.push_back(static_cast<char>(*scrambled));
     }
     return out;
+}
+
+RunResult RunProgram(const std::string& path, const std::vector<std::string>& args,
+                     const std::string& workDir, const std::string& input)
+{
+    const TempDir capture;  // apart, so that the work directory holds only the program's files
+    WriteFile(capture / "stdin", input);
+    std::vector<std::string> argStrings{path};
+    argStrings.insert(argStrings.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : argStrings)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!workDir.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, (capture / "stdin").c_str(), O_RDONLY, 0);
+    for (const int fd : {STDOUT_FILENO, STDERR_FILENO})
+        posix_spawn_file_actions_addopen(&actions, fd, (capture / std::to_string(fd)).c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = 0;
+    const int nSpawn = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    RunResult result;
+    int status = 0;
+    if (nSpawn != 0 || waitpid(pid, &status, 0) != pid)
+        return result;
+    if (WIFEXITED(status))
+        result.nExit = WEXITSTATUS(status);
+    result.out = ReadFile(capture / std::to_string(STDOUT_FILENO));
+    result.err = ReadFile(capture / std::to_string(STDERR_FILENO));
+    return result;
 }
 
 std::vector<std::string> EntriesOf(const VocabularyTable& table)

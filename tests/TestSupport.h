@@ -32,6 +32,17 @@ bool FileExists(const std::string& path);
 // The scrambled form of plain text (every byte must be representable with the key).
 std::string Scramble(const std::string& plain, ScrambleKey key);
 
+// Runs a program to its end with its standard input from `input`, in `workDir` (the
+// current directory when empty), and collects what it wrote.
+struct RunResult
+{
+    int nExit = -1;  // -1 when it did not exit normally
+    std::string out;
+    std::string err;
+};
+RunResult RunProgram(const std::string& path, const std::vector<std::string>& args,
+                     const std::string& workDir = {}, const std::string& input = {});
+
 // Every entry of a table, in order.
 std::vector<std::string> EntriesOf(const VocabularyTable& table);
 

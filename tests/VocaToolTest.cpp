@@ -1,7 +1,5 @@
 // The voca command-line tool, run as a child process.
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fcntl.h>
@@ -17,44 +15,9 @@
 namespace
 {
 
-struct RunResult
-{
-    int nExit = -1;  // -1 when the tool did not exit normally
-    std::string out;
-    std::string err;
-};
-
 RunResult RunVoca(const std::vector<std::string>& args)
 {
-    const TempDir capture;  // apart, so that the tool's own directory holds only its files
-    const std::string outPath = capture / "stdout";
-    const std::string errPath = capture / "stderr";
-    std::vector<std::string> argStrings{VOCA_TOOL_PATH};
-    argStrings.insert(argStrings.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : argStrings)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = 0;
-    const int nSpawn = posix_spawn(&pid, VOCA_TOOL_PATH, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    RunResult result;
-    if (nSpawn != 0)
-        return result;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (WIFEXITED(status))
-        result.nExit = WEXITSTATUS(status);
-    result.out = ReadFile(outPath);
-    result.err = ReadFile(errPath);
-    return result;
+    return RunProgram(VOCA_TOOL_PATH, args);
 }
 
 struct VocabularyCase

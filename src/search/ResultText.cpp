@@ -18,8 +18,11 @@ void ResultText::Append(std::string_view tag, std::string_view entry, bool bShow
         return;
     }
     char* p = m_text + m_nLength;
-    std::memcpy(p, tag.data(), tag.size());
-    std::memcpy(p + tag.size(), entry.data(), entry.size());
+    // An empty view may have no bytes behind it at all: copy only what there is.
+    if (!tag.empty())
+        std::memcpy(p, tag.data(), tag.size());
+    if (!entry.empty())
+        std::memcpy(p + tag.size(), entry.data(), entry.size());
     p[tag.size() + entry.size()] = '\0';
     if (!bShowBars)
         ReplaceChar(p + tag.size(), '|', ' ');
