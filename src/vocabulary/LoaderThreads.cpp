@@ -7,8 +7,13 @@ void LoaderThreads::Start(StatusTarget& target)
 {
     Stop();
     m_pTarget = &target;
-    m_general = std::thread(LoadGeneralVocabulary, &target);
-    m_technical = std::thread(LoadTechnicalVocabulary, &target);
+    m_nRunning.store(2, std::memory_order_release);
+    auto run = [this, &target](std::uint32_t (*procedure)(void*)) {
+        procedure(&target);
+        m_nRunning.fetch_sub(1, std::memory_order_acq_rel);
+    };
+    m_general = std::thread(run, LoadGeneralVocabulary);
+    m_technical = std::thread(run, LoadTechnicalVocabulary);
 }
 
 void LoaderThreads::Wait()

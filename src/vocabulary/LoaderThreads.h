@@ -2,6 +2,7 @@
 // program goes away, so that no loader outlives what it writes to.
 #pragma once
 
+#include <atomic>
 #include <thread>
 
 class StatusTarget;
@@ -20,9 +21,12 @@ public:
     void Wait();
     // Asks both loaders to stop and waits for them (milliseconds).
     void Stop();
+    // True while either loader has not ended yet.
+    bool IsRunning() const { return m_nRunning.load(std::memory_order_acquire) > 0; }
 
 private:
     StatusTarget* m_pTarget = nullptr;
     std::thread m_general;
     std::thread m_technical;
+    std::atomic<int> m_nRunning{0};
 };

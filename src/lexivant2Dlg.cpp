@@ -1,0 +1,93 @@
+#include "lexivant2Dlg.h"
+
+#include "lexivant2.h"
+#include "platform/Resources.h"
+#include "res/resource.h"
+#include "search/Find.h"
+#include "search/SearchTexts.h"
+#include "vocabulary/VocabularyLoader.h"
+
+CButton g_btnFind;
+
+CLookupDlg::CLookupDlg(QWidget* pParent)
+    : CDialog(IDD_LOOKUP_DIALOG, pParent), m_ctlStatus(g_btnFind),
+      m_hIcon(AfxGetApp() ? AfxGetApp()->LoadIcon(IDR_MAINFRAME) : LoadIconResource(IDR_MAINFRAME))
+{
+}
+
+CLookupDlg::~CLookupDlg()
+{
+    m_loaders.Stop();
+}
+
+void CLookupDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_STATUS, m_ctlStatus);
+    DDX_Text(pDX, IDC_TECH_RESULT, m_strTechResult);
+    DDX_Text(pDX, IDC_QUERY, m_strQuery);
+    DDX_Text(pDX, IDC_STATUS, m_strStatus);
+    DDX_Control(pDX, IDOK, g_btnFind);
+    DDX_Text(pDX, IDC_GENERAL_RESULT, m_strGeneralResult);
+}
+
+bool CLookupDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    const QString strAboutMenu = LoadStringResource(IDS_ABOUTBOX);
+    if (!strAboutMenu.isEmpty())
+    {
+        GetSystemMenu()->AppendSeparator();
+        GetSystemMenu()->AppendItem(IDM_ABOUTBOX, strAboutMenu);
+    }
+
+    // The window manager draws the minimised window and its drag image from this icon.
+    setWindowIcon(m_hIcon);
+
+    g_btnFind.EnableWindow(false);
+    m_loaders.Start(m_ctlStatus);
+    return true;
+}
+
+void CLookupDlg::OnCommand(int nID)
+{
+    if (nID == IDOK)
+        OnFind();
+    else
+        CDialog::OnCommand(nID);
+}
+
+void CLookupDlg::OnSysCommand(unsigned nID)
+{
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX)
+    {
+        CAboutDlg dlgAbout(this);
+        dlgAbout.DoModal();
+    }
+    else
+        CDialog::OnSysCommand(nID);
+}
+
+void CLookupDlg::done(int nResult)
+{
+    // Closing: loaders stop within milliseconds and report nothing more.
+    m_loaders.Stop();
+    CDialog::done(nResult);
+}
+
+void CLookupDlg::OnFind()
+{
+    UpdateData(true);
+    m_strStatus = kszSearching;
+    g_btnFind.EnableWindow(false);
+    const FindResults results =
+        FindInVocabularies(m_strQuery, g_generalVocabulary, g_technicalVocabulary,
+                           [this](const std::string& general) {
+                               m_strGeneralResult = general;
+                               UpdateData(false);
+                           });
+    m_strTechResult = results.technical;
+    UpdateData(false);
+    g_btnFind.EnableWindow(true);
+}

@@ -1,0 +1,32 @@
+#include "platform/GbkText.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+QString GbkToUnicode(std::string_view gbk)
+{
+    QStringDecoder decoder("GBK", QStringConverter::Flag::Stateless);
+    return decoder.decode(QByteArrayView(gbk.data(), static_cast<qsizetype>(gbk.size())));
+}
+
+std::string UnicodeToGbk(const QString& text)
+{
+    QStringEncoder encoder("GBK", QStringConverter::Flag::Stateless);
+    QByteArray whole = encoder.encode(text);
+    if (!encoder.hasError())
+        return std::string(whole.constData(), static_cast<std::size_t>(whole.size()));
+    // Some character has no GBK form: go one character at a time to find which.
+    std::string out;
+    for (qsizetype i = 0; i < text.size();)
+    {
+        const qsizetype n = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        QStringEncoder one("GBK", QStringConverter::Flag::Stateless);
+        const QByteArray bytes = one.encode(QStringView(text).mid(i, n));
+        if (one.hasError())
+            out.push_back('\0');
+        else
+            out.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        i += n;
+    }
+    return out;
+}

@@ -1,0 +1,28 @@
+// The application object: one instance, whose InitInstance runs the program.
+#pragma once
+
+#include <QIcon>
+
+class QWidget;
+
+class CWinApp
+{
+public:
+    CWinApp();
+    virtual ~CWinApp();
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+
+    // Returns false to end the program at once instead of running a message loop.
+    virtual bool InitInstance() = 0;
+    QIcon LoadIcon(int nId) const;
+
+    QWidget* m_pMainWnd = nullptr;
+};
+
+CWinApp* AfxGetApp();
+// Hosting of embedded controls needs no set-up here.
+inline void AfxEnableControlContainer() {}
+
+// The program's entry: creates the window system's application and calls InitInstance.
+int AfxWinMain(int argc, char** argv);
