@@ -13,5 +13,7 @@ install_packages() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# What every build needs.
-BUILD_PACKAGES=(g++ cmake ninja-build libgtest-dev libbenchmark-dev)
+# What every build needs: the compiler, CMake, the test and benchmark libraries, Qt 6, and a
+# font with Chinese characters for the window.
+BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev qt6-base-dev
+                fonts-wqy-microhei)

@@ -1,17 +1,28 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine and runs every test: the whole suite with warnings as
-# errors, then again under ThreadSanitizer for the loaders' threads.
+# errors, then again under AddressSanitizer with UndefinedBehaviorSanitizer, then under
+# ThreadSanitizer for the loaders' threads and the window closing during a load.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
 install_packages "${BUILD_PACKAGES[@]}"
 
-cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLEXIVANT2_WERROR=ON
-cmake --build build/test
-ctest --test-dir build/test --output-on-failure -j "$(nproc)"
+export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
+configure() {  # build directory, then extra CMake options
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLEXIVANT2_WERROR=ON "$@"
+    cmake --build "$dir"
+}
 
-cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLEXIVANT2_WERROR=ON \
-      -DLEXIVANT2_SANITIZE=thread -DLEXIVANT2_BUILD_BENCH=OFF
-cmake --build build/tsan
-TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
-    ctest --test-dir build/tsan --output-on-failure -j "$(nproc)"
+configure build/test
+ctest --test-dir build/test --output-on-failure -j "$jobs"
+
+configure build/asan -DLEXIVANT2_SANITIZE=address,undefined -DLEXIVANT2_BUILD_BENCH=OFF
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build/asan --output-on-failure -j "$jobs"
+
+configure build/tsan -DLEXIVANT2_SANITIZE=thread -DLEXIVANT2_BUILD_BENCH=OFF
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/tsan.supp" \
+    ctest --test-dir build/tsan --output-on-failure -j "$jobs"

@@ -1,0 +1,95 @@
+#include "WindowScenario.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QThread>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "lexivant2Dlg.h"
+#include "platform/Resources.h"
+#include "res/resource.h"
+
+namespace
+{
+void Print(const char* szName, QString value)
+{
+    value.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+    std::printf("%s\t%s\n", szName, value.toUtf8().constData());
+}
+
+QString TextOf(QWidget* pControl)
+{
+    if (auto* pEdit = qobject_cast<QLineEdit*>(pControl))
+        return pEdit->text();
+    return static_cast<QPlainTextEdit*>(pControl)->toPlainText();
+}
+
+void WaitForLoaders(const CLookupDlg& dlg)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (dlg.LoadersRunning() && timer.elapsed() < 30000)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    QApplication::processEvents();
+}
+}  // namespace
+
+int RunWindowScenario(int argc, char** argv)
+{
+    const std::string mode = argc > 2 ? argv[2] : "";
+    const QString query = argc > 3 ? QString::fromUtf8(argv[3]) : QString();
+    if (mode == "about-empty")
+        SetStringResource(IDS_ABOUTBOX, QString());
+
+    auto pDlg = std::make_unique<CLookupDlg>();
+    CLookupDlg& dlg = *pDlg;
+    bool bFindEnabledAtStart = true;
+    QObject::connect(&dlg, &QDialog::finished, [] { Print("closed", "1"); });
+    dlg.CreateAndShow();
+    bFindEnabledAtStart = g_btnFind.IsWindowEnabled();
+    QObject::connect(static_cast<QLineEdit*>(dlg.GetDlgItem(IDC_STATUS)), &QLineEdit::textChanged,
+                     [](const QString& text) { Print("status", text); });
+
+    if (mode.starts_with("close:"))
+    {
+        // Close while the loaders may still run, after this many milliseconds of events.
+        const int nMilliseconds = std::stoi(mode.substr(6));
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < nMilliseconds)
+            QApplication::processEvents(QEventLoop::AllEvents, 1);
+        QTest::keyClick(&dlg, Qt::Key_Escape);
+        pDlg.reset();
+        Print("destroyed", "1");
+        return 0;
+    }
+
+    Print("find-at-start", bFindEnabledAtStart ? "1" : "0");
+    WaitForLoaders(dlg);
+    Print("find-after-load", g_btnFind.IsWindowEnabled() ? "1" : "0");
+
+    QWidget* pQuery = dlg.GetDlgItem(IDC_QUERY);
+    if (mode == "enter" || mode == "enter-in-results")
+    {
+        static_cast<QLineEdit*>(pQuery)->setText(query);
+        QWidget* pFocus = mode == "enter" ? pQuery : dlg.GetDlgItem(IDC_TECH_RESULT);
+        pFocus->setFocus();
+        QTest::keyClick(pFocus, Qt::Key_Return);
+        QApplication::processEvents();
+    }
+    Print("visible", dlg.isVisible() ? "1" : "0");
+    Print("find-at-end", g_btnFind.IsWindowEnabled() ? "1" : "0");
+    Print("query", TextOf(pQuery));
+    Print("general", TextOf(dlg.GetDlgItem(IDC_GENERAL_RESULT)));
+    Print("technical", TextOf(dlg.GetDlgItem(IDC_TECH_RESULT)));
+    bool bAbout = false;
+    for (QAction* pAction : dlg.GetSystemMenu()->GetMenu()->actions())
+        bAbout = bAbout || pAction->data().toUInt() == IDM_ABOUTBOX;
+    Print("about-item", bAbout ? "1" : "0");
+    return 0;
+}

@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "TestSupport.h"
+
+namespace
+{
+const std::string kGeneral = "|acid|\xCB\xE1\nsulfuric acid|\xC1\xF2\xCB\xE1\nbase|\xBC\xEE\n";
+const std::string kTechnical = "sulfuric acid|\xC1\xF2\xCB\xE1\nacetic acid|\xD2\xD2\xCB\xE1\n";
+
+struct Report
+{
+    int nExit = -1;
+    std::map<std::string, std::string> facts;  // the last value of each
+    std::vector<std::string> statuses;         // every status text, in order
+    std::string Fact(const std::string& name) const
+    {
+        const auto it = facts.find(name);
+        return it == facts.end() ? "<none>" : it->second;
+    }
+};
+
+std::string ThisProgram()
+{
+    char szPath[4096] = {};
+    const ssize_t n = ::readlink("/proc/self/exe", szPath, sizeof szPath - 1);
+    return n > 0 ? std::string(szPath, static_cast<std::size_t>(n)) : std::string();
+}
+
+Report RunWindow(const TempDir& dir, const std::vector<std::string>& args)
+{
+    std::vector<std::string> all{"--window-scenario"};
+    all.insert(all.end(), args.begin(), args.end());
+    const RunResult run = RunProgram(ThisProgram(), all, dir.Path());
+    Report report;
+    report.nExit = run.nExit;
+    for (std::size_t pos = 0, end; (end = run.out.find('\n', pos)) != std::string::npos; pos = end + 1)
+    {
+        const std::string line = run.out.substr(pos, end - pos);
+        const std::size_t tab = line.find('\t');
+        if (tab == std::string::npos)
+            continue;
+        const std::string name = line.substr(0, tab), value = line.substr(tab + 1);
+        report.facts[name] = value;
+        if (name == "status")
+            report.statuses.push_back(value);
+    }
+    return report;
+}
+
+void WriteVocabularies(const TempDir& dir, bool bGeneral, bool bTechnical)
+{
+    if (bGeneral)
+        WriteFile(dir / "0.voca", Scramble(kGeneral, kGeneralKey));
+    if (bTechnical)
+        WriteFile(dir / "17.voca", Scramble(kTechnical, kTechnicalKey));
+}
+
+bool PlainFilesLeft(const TempDir& dir)
+{
+    return FileExists(dir / "Temp_Test_Quillon0.pyq") || FileExists(dir / "Temp_Test_Quillon2.pyq");
+}
+}  // namespace
+
+TEST(Window, FindGateAndStatusLineForEachMixOfFiles)
+{
+    using Texts = std::vector<std::string>;
+    struct Case { bool bGeneral, bTechnical; Texts statuses; const char* szFind; };
+    const Case cases[] = {
+        {true, true, {"读取词汇...", "词汇读取完成!"}, "1"},
+        {false, true, {"文件0.voca不存在!", "读取词汇...", "词汇读取完成!"}, "1"},
+        {true, false, {"词汇文件不存在!"}, "1"},
+        {false, false, {"文件0.voca不存在!", "词汇文件不存在!"}, "0"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << "general " << c.bGeneral << ", technical " << c.bTechnical);
+        TempDir dir;
+        WriteVocabularies(dir, c.bGeneral, c.bTechnical);
+        const Report report = RunWindow(dir, {"load"});
+        ASSERT_EQ(report.nExit, 0);
+        EXPECT_EQ(report.Fact("find-at-start"), "0");
+        EXPECT_EQ(report.Fact("find-after-load"), c.szFind);
+        // The loaders run side by side: each one's texts keep their order, not the two together.
+        Texts technicalOnly;
+        std::copy_if(report.statuses.begin(), report.statuses.end(), std::back_inserter(technicalOnly),
+                     [](const std::string& s) { return s != "文件0.voca不存在!"; });
+        Texts expectedTechnical;
+        std::copy_if(c.statuses.begin(), c.statuses.end(), std::back_inserter(expectedTechnical),
+                     [](const std::string& s) { return s != "文件0.voca不存在!"; });
+        EXPECT_EQ(technicalOnly, expectedTechnical);
+        EXPECT_EQ(report.statuses.size(), c.statuses.size());
+        EXPECT_EQ(report.Fact("about-item"), "1");
+    }
+}
+
+TEST(Window, EnterSearchesLikeFindAndTheDialogStaysOpen)
+{
+    const std::string generalBox = "<精>  acid 酸\\n<扩> sulfuric acid 硫酸";
+    const std::string technicalBox = "sulfuric acid|硫酸\\nacetic acid|乙酸";
+    struct Case { const char* szMode; bool bFiles; std::string query, general, technical, status; };
+    const Case cases[] = {
+        {"enter", true, "acid", generalBox, technicalBox, "所有词汇已经读取完毕,查找中..."},
+        {"enter-in-results", true, "acid", generalBox, technicalBox, "所有词汇已经读取完毕,查找中..."},
+        // Find still disabled: Enter starts nothing, the query is not even trimmed.
+        {"enter", false, "  acid ", "", "", "词汇文件不存在!"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.szMode);
+        TempDir dir;
+        WriteVocabularies(dir, c.bFiles, c.bFiles);
+        const Report report = RunWindow(dir, {c.szMode, "  " + c.query + " "});
+        ASSERT_EQ(report.nExit, 0);
+        EXPECT_EQ(report.Fact("visible"), "1");
+        EXPECT_EQ(report.Fact("query"), c.bFiles ? c.query : "  " + c.query + " ");
+        EXPECT_EQ(report.Fact("general"), c.general);
+        EXPECT_EQ(report.Fact("technical"), c.technical);
+        EXPECT_EQ(report.Fact("find-at-end"), c.bFiles ? "1" : "0");
+        ASSERT_FALSE(report.statuses.empty());
+        if (c.bFiles)
+        {
+            EXPECT_EQ(report.statuses.back(), c.status);
+        }
+        else
+        {
+            EXPECT_TRUE(std::count(report.statuses.begin(), report.statuses.end(), c.status));
+        }
+    }
+}
+
+TEST(Window, AnEmptyAboutStringAddsNoMenuItem)
+{
+    TempDir dir;
+    WriteVocabularies(dir, true, true);
+    EXPECT_EQ(RunWindow(dir, {"about-empty"}).Fact("about-item"), "0");
+}
+
+TEST(Window, ClosingDuringALoadEndsCleanlyAtAnyPoint)
+{
+    // Large enough that a load is still running for the early closes.
+    std::string general, technical;
+    for (int i = 0; i < 120000; ++i)
+    {
+        general += "word " + std::to_string(i) + "|\xB4\xCA " + std::to_string(i % 977) + "\n";
+        technical += "compound " + std::to_string(i) + "|\xBB\xAF\xBA\xCF\xCE\xEF\n";
+    }
+    TempDir dir;
+    WriteFile(dir / "0.voca", Scramble(general, kGeneralKey));
+    WriteFile(dir / "17.voca", Scramble(technical, kTechnicalKey));
+    for (const char* szWhen : {"close:0", "close:1", "close:3", "close:10", "close:30", "close:100", "close:1000"})
+    {
+        SCOPED_TRACE(szWhen);
+        const Report report = RunWindow(dir, {szWhen});
+        EXPECT_EQ(report.nExit, 0);
+        EXPECT_EQ(report.Fact("closed"), "1");
+        EXPECT_EQ(report.Fact("destroyed"), "1");
+        EXPECT_FALSE(PlainFilesLeft(dir));
+    }
+}

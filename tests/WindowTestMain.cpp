@@ -1,0 +1,19 @@
+// The window tests: each test runs the window in a child process of this same program
+// (see WindowScenario.h) and checks what it reported.
+#include <QApplication>
+#include <cstring>
+#include <gtest/gtest.h>
+
+#include "WindowScenario.h"
+
+int main(int argc, char** argv)
+{
+    if (argc > 1 && std::strcmp(argv[1], "--window-scenario") == 0)
+    {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication application(argc, argv);
+        return RunWindowScenario(argc, argv);
+    }
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
