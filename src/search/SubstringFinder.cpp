@@ -20,26 +20,49 @@ std::size_t FindPortable(const char* s, std::size_t n, const char* needle, std::
 #ifdef LEXIVANT2_X86
 // Both vector paths compare the needle's first and last byte at every position of a block
 // at once and check the middle only where both agree.
+// Where in the 32 positions from s + i the needle's first and last byte both stand.
+__attribute__((target("avx2"))) inline unsigned CandidatesAvx2(const char* s, std::size_t i,
+                                                                std::size_t k, char cFirst, char cLast)
+{
+    const __m256i blockFirst = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+    const __m256i blockLast = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + k - 1));
+    return static_cast<unsigned>(_mm256_movemask_epi8(
+        _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_set1_epi8(cFirst), blockFirst),
+                         _mm256_cmpeq_epi8(_mm256_set1_epi8(cLast), blockLast))));
+}
+
+std::size_t CheckCandidates(const char* s, std::size_t i, unsigned mask, const char* needle, std::size_t k)
+{
+    for (; mask; mask &= mask - 1)
+    {
+        const auto bit = static_cast<std::size_t>(__builtin_ctz(mask));
+        if (std::memcmp(s + i + bit + 1, needle + 1, k - 2) == 0)
+            return i + bit;
+    }
+    return npos;
+}
+
 __attribute__((target("avx2"))) std::size_t FindAvx2(const char* s, std::size_t n,
                                                       const char* needle, std::size_t k)
 {
-    const __m256i first = _mm256_set1_epi8(needle[0]);
-    const __m256i last = _mm256_set1_epi8(needle[k - 1]);
+    const char cFirst = needle[0], cLast = needle[k - 1];
     std::size_t i = 0;
-    for (; i + k - 1 + 32 <= n; i += 32)
+    // Two blocks a round, one branch for both: most rounds find no candidate at all.
+    for (; i + k - 1 + 64 <= n; i += 64)
     {
-        const __m256i blockFirst = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
-        const __m256i blockLast = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + k - 1));
-        auto mask = static_cast<unsigned>(_mm256_movemask_epi8(
-            _mm256_and_si256(_mm256_cmpeq_epi8(first, blockFirst), _mm256_cmpeq_epi8(last, blockLast))));
-        while (mask)
-        {
-            const auto bit = static_cast<std::size_t>(__builtin_ctz(mask));
-            if (std::memcmp(s + i + bit + 1, needle + 1, k - 2) == 0)
-                return i + bit;
-            mask &= mask - 1;
-        }
+        const unsigned low = CandidatesAvx2(s, i, k, cFirst, cLast);
+        const unsigned high = CandidatesAvx2(s, i + 32, k, cFirst, cLast);
+        if ((low | high) == 0)
+            continue;
+        if (std::size_t found = CheckCandidates(s, i, low, needle, k); found != npos)
+            return found;
+        if (std::size_t found = CheckCandidates(s, i + 32, high, needle, k); found != npos)
+            return found;
     }
+    for (; i + k - 1 + 32 <= n; i += 32)
+        if (std::size_t found = CheckCandidates(s, i, CandidatesAvx2(s, i, k, cFirst, cLast), needle, k);
+            found != npos)
+            return found;
     const std::size_t rest = FindPortable(s + i, n - i, needle, k);
     return rest == npos ? npos : i + rest;
 }
@@ -54,15 +77,10 @@ __attribute__((target("sse2"))) std::size_t FindSse2(const char* s, std::size_t 
     {
         const __m128i blockFirst = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
         const __m128i blockLast = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + k - 1));
-        auto mask = static_cast<unsigned>(
+        const auto mask = static_cast<unsigned>(
             _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(first, blockFirst), _mm_cmpeq_epi8(last, blockLast))));
-        while (mask)
-        {
-            const auto bit = static_cast<std::size_t>(__builtin_ctz(mask));
-            if (std::memcmp(s + i + bit + 1, needle + 1, k - 2) == 0)
-                return i + bit;
-            mask &= mask - 1;
-        }
+        if (std::size_t found = CheckCandidates(s, i, mask, needle, k); found != npos)
+            return found;
     }
     const std::size_t rest = FindPortable(s + i, n - i, needle, k);
     return rest == npos ? npos : i + rest;
