@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -81,6 +83,22 @@ int RunWindowScenario(int argc, char** argv)
         pFocus->setFocus();
         QTest::keyClick(pFocus, Qt::Key_Return);
         QApplication::processEvents();
+    }
+    if (mode == "about")
+    {
+        // The About box runs modally: look at it from inside its own loop, then close it.
+        QTimer::singleShot(50, [] {
+            QWidget* pAbout = QApplication::activeModalWidget();
+            Print("about-caption", pAbout ? pAbout->windowTitle() : QString());
+            if (!pAbout)
+                return;
+            for (QLabel* pLabel : pAbout->findChildren<QLabel*>())
+                Print(pLabel->pixmap().isNull() ? "about-text" : "about-icon", pLabel->text());
+            QTest::keyClick(pAbout, Qt::Key_Escape);
+        });
+        for (QAction* pAction : dlg.GetSystemMenu()->GetMenu()->actions())
+            if (pAction->data().toUInt() == IDM_ABOUTBOX)
+                pAction->trigger();
     }
     Print("visible", dlg.isVisible() ? "1" : "0");
     Print("find-at-end", g_btnFind.IsWindowEnabled() ? "1" : "0");

@@ -135,11 +135,17 @@ TEST(Window, EnterSearchesLikeFindAndTheDialogStaysOpen)
     }
 }
 
-TEST(Window, AnEmptyAboutStringAddsNoMenuItem)
+TEST(Window, TheMenuOpensTheAboutBoxUnlessItsStringIsEmpty)
 {
     TempDir dir;
     WriteVocabularies(dir, true, true);
     EXPECT_EQ(RunWindow(dir, {"about-empty"}).Fact("about-item"), "0");
+
+    const Report report = RunWindow(dir, {"about"});
+    EXPECT_EQ(report.Fact("about-caption"), "关于Sorellan");
+    EXPECT_EQ(report.Fact("about-icon"), "");  // the icon is there
+    EXPECT_NE(report.Fact("about-text").find("CC BY-SA 4.0"), std::string::npos);  // credits the data
+    EXPECT_EQ(report.Fact("visible"), "1");  // the lookup window stays
 }
 
 TEST(Window, ClosingDuringALoadEndsCleanlyAtAnyPoint)

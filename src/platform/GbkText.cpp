@@ -6,7 +6,11 @@
 QString GbkToUnicode(std::string_view gbk)
 {
     QStringDecoder decoder("GBK", QStringConverter::Flag::Stateless);
-    return decoder.decode(QByteArrayView(gbk.data(), static_cast<qsizetype>(gbk.size())));
+    QString text = decoder.decode(QByteArrayView(gbk.data(), static_cast<qsizetype>(gbk.size())));
+    // The converter's table gives the stray byte 0xFF a private-use character, which shows
+    // as nothing useful: it is a byte that does not decode like any other.
+    text.replace(QChar(0xF8F5), QChar::ReplacementCharacter);
+    return text;
 }
 
 std::string UnicodeToGbk(const QString& text)

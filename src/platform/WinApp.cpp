@@ -33,6 +33,9 @@ CWinApp* AfxGetApp()
 int AfxWinMain(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("lexivant2"));
+    QApplication::setApplicationVersion(QStringLiteral(LEXIVANT2_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("sorellan"));
     if (g_pApp && g_pApp->InitInstance())
         return QApplication::exec();
     return 0;
