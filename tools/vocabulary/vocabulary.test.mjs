@@ -1,0 +1,132 @@
+// The build's own rules, run by tools/build-vocabularies before it builds anything
+// (node --test tools/vocabulary/). The files it makes are checked by
+// tests/BundledVocabularyTest.cpp.
+import assert from 'node:assert/strict';
+import { test } from 'node:test';
+
+import { ChemistryRules } from './chemistry.mjs';
+import { BuildGbkTable, Gbk } from './gbk.mjs';
+import { GlossItems, IsFormula, ParsePointer } from './glosses.mjs';
+import { kGeneralForm, kMaxLineBytes, kTechnicalForm, LayOut } from './layout.mjs';
+import { ToneMarks } from './pinyin.mjs';
+
+const gbk = new Gbk(BuildGbkTable());
+const byteLength = text => gbk.ByteLength(text);
+const Item = (core, pre = '', post = '') => ({ pre, core, post });
+
+test('GBK: what the program can hold, and nothing with a "|" byte inside', () => {
+    assert.deepEqual(gbk.Encode('硫酸 a\n'), Buffer.from([0xc1, 0xf2, 0xcb, 0xe1, 0x20, 0x61, 0x0a]));
+    for (const [character, expected] of [['ü', true], ['ǜ', true], ['ö', false], ['\u{20000}', false], ['\t', false]])
+        assert.equal(gbk.Has(character), expected, character);
+    for (const [character, [, trail]] of gbk.table)
+        assert.notEqual(trail, 0x7c, character);
+});
+
+test('tone marks', () => {
+    const cases = [
+        ['liu2 suan1', 'liú suān'], ['lu:4 se4', 'lǜ sè'], ['nu:e4', 'nüè'], ['gou3', 'gǒu'], ['gui4', 'guì'],
+        ['Zhong1 guo2', 'zhōng guó'], ['ma5', 'ma'], ['r5', 'r'], ['ng2', 'ńg'], ['4S dian4', '4S diàn'],
+        ['san1 C', 'sān C'], ['bu4 guan3 , zhuo1', 'bù guǎn , zhuō'],
+    ];
+    for (const [numbered, marked] of cases)
+        assert.equal(ToneMarks(numbered, mark => gbk.Has(mark)), marked, numbered);
+    // A marked letter GBK lacks keeps its number.
+    assert.equal(ToneMarks('m4', mark => gbk.Has(mark)), 'm4');
+});
+
+test('formulas, and the words that only look like one', () => {
+    for (const word of ['H2SO4', 'NaCl', 'Ca(OH)2', 'CH3COOH', 'KAlSi3O8'])
+        assert.ok(IsFormula(word), word);
+    for (const word of ['OK', 'CPU', 'IPOs', 'WW1', 'F2', 'B2C', 'GeV', 'Xyz2', 'M31', 'CoO'])
+        assert.ok(!IsFormula(word), word);
+});
+
+test('pointers to other entries', () => {
+    const cases = [
+        ['variant of 著[zhuo2]', { how: 'variant of', target: '著' }],
+        ['old variant of 壯|壮[zhuang4]', { how: 'variant of', target: '壮' }],
+        ['see 惠州市[Hui4 zhou1 Shi4]', { how: 'see', target: '惠州市' }],
+        ['used in 倒嚼[dao3 jiao4]', { how: 'used in', target: '倒嚼' }],
+        ['(Tw) see 百分比[bai3 fen1 bi3]', { how: 'see', target: '百分比' }],
+        ['also written 捱|挨', { how: 'also written', target: '挨' }],
+        // A pointer with a meaning beside it is a gloss.
+        ['variant of 榴槤果|榴梿果, durian fruit', null],
+        ['see you next time', null],
+    ];
+    for (const [gloss, pointer] of cases)
+        assert.deepEqual(ParsePointer(gloss), pointer, gloss);
+});
+
+test('glosses become items: labels apart, references simplified, characters GBK has', () => {
+    const cases = [
+        ['(chemistry) amine', [Item('amine', '(chemistry)')]],
+        ['sulfuric acid H2SO4', [Item('sulfuric acid', '', 'H2SO4')]],
+        ['lit. to eat vinegar; fig. to be jealous', [Item('to eat vinegar', 'lit.'), Item('to be jealous', 'fig.')]],
+        ['(Tw) (coll.) cool (loanword)', [Item('cool', '(Tw) (coll.)', '(loanword)')]],
+        ['to be (in a place)', [Item('to be', '', '(in a place)')]],
+        ['used in 鵜鶘|鹈鹕[ti2 hu2]', [Item('used in 鹈鹕[tí hú]')]],
+        ['Taiwan pr. [ling4]', [Item('Taiwan pr. [lìng]')]],
+        ['a (b; c) d; e', [Item('a (b; c) d'), Item('e')]],
+        ['x|y', [Item('x/y')]],
+        ['attosecond (10⁻¹⁸ s)', [Item('attosecond', '', '(10^-18 s)')]],
+        ['Göttingen', [Item('Gottingen')]],
+        ['(used in names)', [Item('(used in names)')]],
+    ];
+    for (const [gloss, items] of cases)
+        assert.deepEqual(GlossItems(gloss, gbk), items, gloss);
+    assert.equal(GlossItems('the trigram ☰', gbk), null);
+});
+
+test('line sets: whole lines, headword and reading repeated, long glosses cut at blanks', () => {
+    const long = Array.from({ length: 60 }, (_, i) => `word${i}`).join(' ');
+    const lineSet = {
+        head: '行',
+        readings: [
+            { pinyin: 'háng', items: [Item('row'), Item('line', '(bound form)'), Item(long)] },
+            { pinyin: 'xíng', items: Array.from({ length: 30 }, (_, i) => Item(`to walk ${i}`)) },
+        ],
+        aliases: ['X', 'Y'],
+    };
+    const lines = LayOut(lineSet, kGeneralForm, byteLength);
+    // The long gloss does not fit behind the others: it starts a line of its own.
+    assert.equal(lines[0], '|行|[háng]|row|; (bound form)|line|');
+    assert.ok(lines[1].startsWith('|行|[háng]|word0 word1 '), lines[1]);
+    for (const line of lines)
+    {
+        assert.ok(byteLength(line) <= kMaxLineBytes, line);
+        assert.match(line, /^\|行\|\[(?:háng|xíng)\]/);
+        assert.equal((line.match(/\|/g) ?? []).length % 2, 0, line);
+    }
+    const text = lines.join('\n');
+    for (let i = 0; i < 60; ++i)
+        assert.ok(text.includes(`word${i}`), `word${i}`);
+    assert.match(lines.at(-1), /; also\|X\|,\|Y\|$/);
+
+    const technical = LayOut({ head: '硫酸', readings: [{ pinyin: 'liú suān', items: [Item('sulfuric acid', '', 'H2SO4'),
+                                                                                      Item('sulfate')] }],
+                               aliases: [] }, kTechnicalForm, byteLength);
+    assert.deepEqual(technical, ['硫酸 [liú suān] sulfuric acid H2SO4; sulfate']);
+});
+
+test('chemistry: labels, terms and characters in, false friends out', () => {
+    const rules = new ChemistryRules([Item('medicine'), Item('medicine'), Item('despite')]);
+    const cases = [
+        ['硫酸', [Item('sulfuric acid', '', 'H2SO4')], true],
+        ['醇', [Item('alcohol')], true],
+        ['甲烷', [Item('methane', '', 'CH4')], true],
+        ['酯酶', [Item('esterase')], true],
+        ['酸痛', [Item('to ache')], false],
+        ['醇厚', [Item('mellow and rich')], false],
+        ['吩咐', [Item('to tell')], false],
+        ['酸溜溜', [Item('sour'), Item('acid')], false],
+        ['审查', [Item('to examine')], false],
+        ['氢弹', [Item('hydrogen bomb')], false],
+        ['宅配', [Item('delivery service, primarily C2C and B2C')], false],
+    ];
+    for (const [head, items, expected] of cases)
+        assert.equal(rules.ChemistryItems(head, false, items).length > 0, expected, head);
+    // Only the chemistry glosses go with an entry; a name needs the source's label.
+    assert.deepEqual(rules.ChemistryItems('丁', false, [Item('male adult'), Item('butyl', '(chemistry)')]),
+                     [Item('butyl', '(chemistry)')]);
+    assert.deepEqual(rules.ChemistryItems('某', true, [Item('sodium chloride')]), []);
+});
