@@ -87,8 +87,14 @@ int RunWindowScenario(int argc, char** argv)
     if (mode == "about")
     {
         // The About box runs modally: look at it from inside its own loop, then close it.
-        QTimer::singleShot(50, [] {
+        auto* pPoll = new QTimer(&dlg);
+        QElapsedTimer waited;
+        waited.start();
+        QObject::connect(pPoll, &QTimer::timeout, [pPoll, waited] {
             QWidget* pAbout = QApplication::activeModalWidget();
+            if (!pAbout && waited.elapsed() < 10000)
+                return;
+            pPoll->stop();
             Print("about-caption", pAbout ? pAbout->windowTitle() : QString());
             if (!pAbout)
                 return;
@@ -96,6 +102,7 @@ int RunWindowScenario(int argc, char** argv)
                 Print(pLabel->pixmap().isNull() ? "about-text" : "about-icon", pLabel->text());
             QTest::keyClick(pAbout, Qt::Key_Escape);
         });
+        pPoll->start(20);
         for (QAction* pAction : dlg.GetSystemMenu()->GetMenu()->actions())
             if (pAction->data().toUInt() == IDM_ABOUTBOX)
                 pAction->trigger();

@@ -8,9 +8,10 @@
 
 int main(int argc, char** argv)
 {
+    // No display needed, here or in the child processes.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
     if (argc > 1 && std::strcmp(argv[1], "--window-scenario") == 0)
     {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
         QApplication application(argc, argv);
         return RunWindowScenario(argc, argv);
     }

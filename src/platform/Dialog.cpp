@@ -172,7 +172,10 @@ void CDialog::CreateControls()
 
 int CDialog::DoModal()
 {
-    CreateAndShow();
+    // Initialised before it is shown: exec() shows it, and only a dialog that exec() shows
+    // is modal.
+    CreateControls();
+    OnInitDialog();
     return exec();
 }
 
