@@ -20,13 +20,16 @@ int MulDiv(int n, int numerator, int denominator)
     return static_cast<int>((product + denominator / 2) / denominator);
 }
 
-// The face the template names, then CJK faces a Linux desktop is likely to have.
+// The face the template names, then faces a Linux desktop is likely to have. Latin text
+// goes to a face with every pinyin vowel before WenQuanYi Micro Hei, which draws the
+// third-tone vowels (U+01CE and the like) blank; Chinese falls back to whichever has it.
 QFont DialogFont(const DialogTemplate& dialogTemplate)
 {
     QFont font;
     font.setFamilies({QString::fromUtf8(dialogTemplate.szFontFace), QStringLiteral("SimSun"),
-                      QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC"),
-                      QStringLiteral("Noto Sans SC"), QStringLiteral("Droid Sans Fallback")});
+                      QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Sans SC"),
+                      QStringLiteral("DejaVu Sans"), QStringLiteral("WenQuanYi Micro Hei"),
+                      QStringLiteral("Droid Sans Fallback")});
     font.setPointSize(dialogTemplate.nPointSize);
     return font;
 }
