@@ -1,7 +1,11 @@
 #!/usr/bin/env python3
 """Draws the program icon, a conical flask of green liquid with bubbles, as 16-colour
-XPM images of 32x32 and 16x16 pixels and as a scalable SVG. Run it to regenerate them."""
+XPM images of 32x32 and 16x16 pixels (built into the program), as palette PNG images of
+16, 32, 48 and 128 pixels (installed into the desktop's icon theme) and as a scalable SVG.
+Run it to regenerate them all."""
 import pathlib
+import struct
+import zlib
 
 HERE = pathlib.Path(__file__).resolve().parent
 PALETTE = {  # at most 16 colours, as the icon format asks
@@ -12,6 +16,9 @@ PALETTE = {  # at most 16 colours, as the icon format asks
 
 def flask(size):
     s = size / 32.0
+    # Strokes, glint and bubbles are one pixel up to 32 pixels and grow with the larger
+    # sizes, where single pixels would be too thin to see.
+    t = max(1, round(s))
     img = [[' '] * size for _ in range(size)]
     neck_l, neck_r = round(12 * s), round(19 * s)
     top, shoulder, bottom = round(3 * s), round(12 * s), size - 1 - round(2 * s)
@@ -20,30 +27,37 @@ def flask(size):
     def half_width(y):
         if y < shoulder:
             return neck_l, neck_r
-        t = (y - shoulder) / max(1, bottom - shoulder)
-        return round(neck_l - t * 9 * s), round(neck_r + t * 9 * s)
+        frac = (y - shoulder) / max(1, bottom - shoulder)
+        return round(neck_l - frac * 9 * s), round(neck_r + frac * 9 * s)
 
     for y in range(top, bottom + 1):
         left, right = half_width(y)
         for x in range(left, right + 1):
-            edge = x in (left, right) or y == bottom
+            edge = x < left + t or x > right - t or y > bottom - t
             if edge:
                 img[y][x] = 'k'
             elif y >= liquid:
-                img[y][x] = 'D' if y == liquid or x == left + 1 else 'L'
+                surface = y < liquid + t or x < left + 2 * t
+                img[y][x] = 'D' if surface else 'L'
             else:
                 img[y][x] = 'b'
     # the rim of the neck
-    for x in range(neck_l - round(s), neck_r + round(s) + 1):
-        img[top][x] = 'r'
+    for y in range(top, top + t):
+        for x in range(neck_l - round(s), neck_r + round(s) + 1):
+            img[y][x] = 'r'
     # a glint on the glass and bubbles in the liquid
     for y in range(shoulder + round(s), liquid - round(s)):
         gx = half_width(y)[0] + max(1, round(2 * s))
-        img[y][gx] = 'w'
-    for bx, by in ((15, 22), (18, 25), (13, 26), (20, 21)):
-        x, y = round(bx * s), round(by * s)
-        if img[y][x] in 'LD':
+        for x in range(gx, gx + t):
             img[y][x] = 'w'
+    for bx, by, r in ((15, 22, 1.1), (18, 25, 0.9), (13, 26, 0.7), (20, 21, 0.9)):
+        cx, cy = round(bx * s), round(by * s)
+        radius = 0 if t == 1 else r * s
+        reach = int(radius) + 1
+        for y in range(cy - reach, cy + reach + 1):
+            for x in range(cx - reach, cx + reach + 1):
+                if (x - cx) ** 2 + (y - cy) ** 2 <= radius ** 2 and img[y][x] in 'LD':
+                    img[y][x] = 'w'
     return img
 
 
@@ -55,6 +69,28 @@ def xpm(size):
     lines += ['"' + ''.join(row) + '",' for row in img]
     lines[-1] = lines[-1].rstrip(',')
     return '/* XPM */\nstatic const char* lexivant2_%d[] = {\n%s\n};\n' % (size, '\n'.join(lines))
+
+
+def png(size):
+    """A palette PNG: the same colours as the XPM images, written with zlib alone."""
+    img = flask(size)
+    used = sorted({c for row in img for c in row})  # ' ' (transparent) sorts first
+    index = {c: i for i, c in enumerate(used)}
+    rgb = b''.join(bytes.fromhex('000000' if PALETTE[c] == 'None' else PALETTE[c][1:])
+                   for c in used)
+    alpha = bytes(0 if PALETTE[c] == 'None' else 255 for c in used)
+    raw = b''
+    for row in img:  # four bits a pixel, each row led by filter type 0
+        nibbles = [index[c] for c in row] + [0] * (size % 2)
+        raw += b'\0' + bytes(a << 4 | b for a, b in zip(nibbles[::2], nibbles[1::2]))
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack('>I', len(data)) + body + struct.pack('>I', zlib.crc32(body))
+
+    header = struct.pack('>IIBBBBB', size, size, 4, 3, 0, 0, 0)
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) + chunk(b'PLTE', rgb)
+            + chunk(b'tRNS', alpha) + chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
 
 
 def svg():
@@ -71,4 +107,6 @@ def svg():
 if __name__ == '__main__':
     for size in (16, 32):
         (HERE / f'lexivant2-{size}.xpm').write_text(xpm(size))
+    for size in (16, 32, 48, 128):
+        (HERE / f'lexivant2-{size}.png').write_bytes(png(size))
     (HERE / 'lexivant2.svg').write_text(svg())
