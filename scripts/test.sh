@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine and runs every test: the whole suite with warnings as
 # errors, then again under AddressSanitizer with UndefinedBehaviorSanitizer, then under
-# ThreadSanitizer for the loaders' threads and the window closing during a load.
+# ThreadSanitizer for the loaders' threads and the window closing during a load, and last
+# a short run of each fuzz target (clang, libFuzzer) that fails on any finding.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
-install_packages "${BUILD_PACKAGES[@]}"
+. scripts/fuzzing.sh
+install_packages "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
 
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
@@ -26,3 +28,8 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 configure build/tsan -DLEXIVANT2_SANITIZE=thread -DLEXIVANT2_BUILD_BENCH=OFF
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/tsan.supp" \
     ctest --test-dir build/tsan --output-on-failure -j "$jobs"
+
+# The committed corpus and every kept regression case first, then 20 s of new inputs.
+build_fuzz_targets build/fuzz
+rm -rf build/fuzz/run
+run_fuzz_targets build/fuzz 20 build/fuzz/run build/fuzz/findings

@@ -11,19 +11,19 @@
 
 namespace
 {
-QApplication& Application()
+// A window system for one test, gone again at its end.
+struct Application
 {
-    static int argc = 1;
-    static char szName[] = "lexivant2_window_tests";
-    static char* argv[] = {szName, nullptr};
-    static QApplication application(argc, argv);
-    return application;
-}
+    int argc = 1;
+    char szName[24] = "lexivant2_window_tests";
+    char* argv[2] = {szName, nullptr};
+    QApplication application{argc, argv};
+};
 }  // namespace
 
 TEST(Controls, ResultBoxesShowOneEntryALineAndReadBackTheBytesWritten)
 {
-    Application();
+    Application application;
     struct Case { std::string gbk; QString shown; };
     const Case cases[] = {
         {"<\xBE\xAB> acid \xCB\xE1\n\r\n<\xC0\xA9> base\n\r\n", QStringLiteral("<精> acid 酸\n<扩> base")},
@@ -43,7 +43,7 @@ TEST(Controls, ResultBoxesShowOneEntryALineAndReadBackTheBytesWritten)
 
 TEST(Controls, TypedTextReadsAsGbkAndWhatGbkLacksMatchesNothing)
 {
-    Application();
+    Application application;
     struct Case { QString typed; std::string gbk; };
     const Case cases[] = {
         {QStringLiteral("硫酸 acid"), "\xC1\xF2\xCB\xE1 acid"},

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "Reference.h"
 #include "TestSupport.h"
 #include "vocabulary/EntryReader.h"
 #include "vocabulary/FileHandle.h"
@@ -15,35 +16,6 @@ using namespace std::string_literals;
 namespace
 {
 using Entries = std::vector<std::string>;
-
-// The rules spelled out one byte at a time: text mode first, then lines of at most 254
-// bytes, each cut at its first NUL.
-Entries ReferenceEntries(const std::string& plain)
-{
-    std::string text;
-    for (std::size_t i = 0; i < plain.size(); ++i)
-    {
-        if (plain[i] == '\x1A')
-            break;
-        if (plain[i] == '\r' && i + 1 < plain.size() && plain[i + 1] == '\n')
-            continue;
-        text.push_back(plain[i]);
-    }
-    Entries entries;
-    std::size_t pos = 0;
-    while (pos < text.size())
-    {
-        std::string line;
-        while (pos < text.size() && line.size() < 254)
-        {
-            line.push_back(text[pos++]);
-            if (line.back() == '\n')
-                break;
-        }
-        entries.push_back(line.substr(0, line.find('\0')));
-    }
-    return entries;
-}
 
 Entries ReadThroughFile(const std::string& plain, int nCapacity = 100000,
                         ReadResult* pResult = nullptr)

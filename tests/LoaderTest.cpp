@@ -22,37 +22,6 @@ namespace
 {
 using Events = std::vector<std::string>;
 
-// One vocabulary's load, with its files in a scratch directory and a table of its own.
-struct TestLoad
-{
-    TestLoad(const TempDir& dir, bool bTechnical, int nCapacity = 1000)
-        : vocabularyPath(dir / (bTechnical ? "17.voca" : "0.voca")),
-          plainPath(dir / (bTechnical ? "Temp_Test_Quillon2.pyq" : "Temp_Test_Quillon0.pyq")),
-          table(nCapacity),
-          load(bTechnical ? TechnicalVocabularyLoad() : GeneralVocabularyLoad())
-    {
-        load.szVocabularyFile = vocabularyPath.c_str();
-        load.szPlainFile = plainPath.c_str();
-        load.pTable = &table;
-        load.pbFileOk = &bFileOk;
-    }
-
-    void WriteVocabulary(const std::string& plain) { WriteFile(vocabularyPath, Scramble(plain, load.key)); }
-
-    Events Run()
-    {
-        LoadVocabulary(load, target);
-        return target.Events();
-    }
-
-    std::string vocabularyPath;
-    std::string plainPath;
-    VocabularyTable table;
-    int bFileOk = 1;
-    VocabularyLoad load;
-    RecordingTarget target;
-};
-
 const std::string kGeneralText = "acid|\xCB\xE1\nbase|\xBC\xEE\r\n";
 const std::string kTechnicalText = "sulfuric acid|\xC1\xF2\xCB\xE1\n";
 
@@ -167,10 +136,31 @@ TEST(Loader, FilesThatCannotBeUsedTakeTheFailurePaths)
              ::mkdir(l.plainPath.c_str(), 0700);
          },
          {kszTechnicalMissing}, true},
-        {"plain file leads to a device",
+        // A link under the plain file's name is never followed: neither emptied, filled nor
+        // created, whatever it points to.
+        {"plain file name is a link to a device",
          [](TestLoad& l) {
              l.WriteVocabulary(kTechnicalText);
              ASSERT_EQ(::symlink("/dev/full", l.plainPath.c_str()), 0);
+         },
+         {kszTechnicalMissing}, true},
+        {"plain file name is a link to someone's file",
+         [](TestLoad& l) {
+             l.WriteVocabulary(kTechnicalText);
+             WriteFile(l.plainPath + ".precious", "precious data");
+             ASSERT_EQ(::symlink((l.plainPath + ".precious").c_str(), l.plainPath.c_str()), 0);
+         },
+         {kszTechnicalMissing}, true},
+        {"plain file name is a dangling link",
+         [](TestLoad& l) {
+             l.WriteVocabulary(kTechnicalText);
+             ASSERT_EQ(::symlink((l.plainPath + ".new").c_str(), l.plainPath.c_str()), 0);
+         },
+         {kszTechnicalMissing}, true},
+        {"plain file is a FIFO",
+         [](TestLoad& l) {
+             l.WriteVocabulary(kTechnicalText);
+             ASSERT_EQ(::mkfifo(l.plainPath.c_str(), 0600), 0);
          },
          {kszTechnicalLoading, kszTechnicalFailed}, true},
         {"plain file removed before it is read back",
@@ -192,6 +182,11 @@ TEST(Loader, FilesThatCannotBeUsedTakeTheFailurePaths)
         EXPECT_EQ(load.Run(), c.events);
         EXPECT_EQ(load.table.GetCount(), 0);
         EXPECT_EQ(FileExists(load.plainPath), c.bPlainLeft);
+        if (FileExists(load.plainPath + ".precious"))
+        {
+            EXPECT_EQ(ReadFile(load.plainPath + ".precious"), "precious data");
+        }
+        EXPECT_FALSE(FileExists(load.plainPath + ".new"));
     }
 }
 

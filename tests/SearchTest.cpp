@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "Reference.h"
 #include "TestSupport.h"
 #include "search/ExactPatterns.h"
 #include "search/Find.h"
@@ -25,91 +26,6 @@ namespace
 using Entries = std::vector<std::string>;
 const std::string kExact = kszExactTag;
 const std::string kExpanded = kszExpandedTag;
-
-// A deliberately plain search, one entry at a time, straight from the rules.
-struct Reference
-{
-    static constexpr std::size_t kMaxText = 51199;
-
-    static void Append(std::string& text, bool& bFull, const std::string& line)
-    {
-        if (bFull || text.size() + line.size() > kMaxText)
-            bFull = true;
-        else
-            text += line;
-    }
-
-    static FindResults Find(std::string query, const Entries& general, const Entries& technical)
-    {
-        while (!query.empty() && query.front() == ' ')
-            query.erase(0, 1);
-        while (!query.empty() && query.back() == ' ')
-            query.pop_back();
-        std::vector<std::string> keywords;
-        std::string word;
-        for (char c : query + " ")
-            if (c == ' ' || c == ',' || c == ';')
-            {
-                if (!word.empty())
-                    keywords.push_back(word);
-                word.clear();
-            }
-            else
-                word += c;
-        keywords.resize(std::min<std::size_t>(keywords.size(), 6));
-        auto matches = [&](const std::string& entry) {
-            for (const auto& k : keywords)
-                if (entry.find(k) == std::string::npos)
-                    return false;
-            return true;
-        };
-        auto exact = [&](const std::string& entry) {
-            for (const char* around : {"||", " \n", " ,", ",\n", ", ", "  ", ",,"})
-                if (entry.find(around[0] + query + around[1]) != std::string::npos)
-                    return true;
-            return false;
-        };
-        auto display = [](std::string entry) {
-            std::replace(entry.begin(), entry.end(), '|', ' ');
-            return entry;
-        };
-
-        FindResults results;
-        bool bFull = false;
-        int nExact = 0;
-        Entries expanded;
-        for (const auto& entry : general)
-        {
-            if (matches(entry))
-            {
-                if (exact(entry))
-                {
-                    ++nExact;
-                    Append(results.general, bFull, kExact + display(entry) + "\r\n");
-                }
-                else if (expanded.size() < 50)
-                    expanded.push_back(display(entry));
-            }
-            if (nExact > 200)
-                break;
-        }
-        for (const auto& entry : expanded)
-            Append(results.general, bFull, kExpanded + entry + "\r\n");
-        bFull = false;
-        int nTechnical = 0;
-        for (const auto& entry : technical)
-        {
-            if (matches(entry))
-            {
-                ++nTechnical;
-                Append(results.technical, bFull, entry + "\r\n");
-            }
-            if (nTechnical > 200)
-                break;
-        }
-        return results;
-    }
-};
 
 void Fill(VocabularyTable& table, const Entries& entries)
 {
@@ -354,5 +270,52 @@ TEST(SubstringFinder, EveryMethodFindsWhatStringFindFinds)
                       from > haystack.size() ? std::string::npos : haystack.find(needle, from))
                 << "[" << needle << "] in [" << haystack << "] from " << from;
         }
+    }
+}
+
+TEST(Search, HostileQueriesGiveWhatTheRulesSay)
+{
+    // GBK: 硫酸 sulfuric acid, 酸 acid. Keywords are runs of bytes: a GBK character split in
+    // two, or two halves of neighbouring characters, match like any other bytes.
+    const Entries general = {"\xC1\xF2\xCB\xE1|sulfuric acid\n", "acid|\xCB\xE1\n", "\x80\xFF|odd bytes\n",
+                             "a b c d e f\n", "x ,;, y\n"};
+    const Entries technical = {"\xCB\xE1\xC1\xF2|acid sulfuric\n", "\x80\xFF\n", "a b c d e f"};
+    std::string bigKeywordQuery, manyKeywords = "a b c d e f";
+    while (bigKeywordQuery.size() < 100000)
+        bigKeywordQuery += "acid ";
+    for (int i = 0; i < 10000; ++i)  // beyond the sixth, none is tested
+        manyKeywords += " absent" + std::to_string(i);
+    struct Case { const char* name; std::string query; std::string general, technical; };
+    const Case cases[] = {
+        {"one keyword of 100,000 bytes", std::string(100000, 'a'), "", ""},
+        {"100,000 bytes of one keyword repeated", bigKeywordQuery,
+         kExpanded + "\xC1\xF2\xCB\xE1 sulfuric acid\n\r\n" + kExpanded + "acid \xCB\xE1\n\r\n",
+         "\xCB\xE1\xC1\xF2|acid sulfuric\n\r\n"},
+        {"10,000 keywords", manyKeywords, kExpanded + "a b c d e f\n\r\n", "a b c d e f\r\n"},
+        {"only separators", " ,;,; ",
+         kExpanded + "\xC1\xF2\xCB\xE1 sulfuric acid\n\r\n" + kExpanded + "acid \xCB\xE1\n\r\n" + kExpanded +
+             "\x80\xFF odd bytes\n\r\n" + kExpanded + "a b c d e f\n\r\n" + kExpanded + "x ,;, y\n\r\n",
+         "\xCB\xE1\xC1\xF2|acid sulfuric\n\r\n\x80\xFF\n\r\na b c d e f\r\n"},
+        {"separators of the exact patterns only", ",;,", kExact + "x ,;, y\n\r\n" +
+             kExpanded + "\xC1\xF2\xCB\xE1 sulfuric acid\n\r\n" + kExpanded + "acid \xCB\xE1\n\r\n" + kExpanded +
+             "\x80\xFF odd bytes\n\r\n" + kExpanded + "a b c d e f\n\r\n",
+         "\xCB\xE1\xC1\xF2|acid sulfuric\n\r\n\x80\xFF\n\r\na b c d e f\r\n"},
+        {"the halves of two neighbouring characters", "\xE1\xC1", "", "\xCB\xE1\xC1\xF2|acid sulfuric\n\r\n"},
+        {"a lone lead byte at the end", "sulfuric \xC1",
+         kExpanded + "\xC1\xF2\xCB\xE1 sulfuric acid\n\r\n", "\xCB\xE1\xC1\xF2|acid sulfuric\n\r\n"},
+        {"a lone trail byte", "\xE1", kExpanded + "\xC1\xF2\xCB\xE1 sulfuric acid\n\r\n" + kExpanded +
+             "acid \xCB\xE1\n\r\n", "\xCB\xE1\xC1\xF2|acid sulfuric\n\r\n"},
+        {"bytes 0x80 and 0xFF", "\x80\xFF", kExpanded + "\x80\xFF odd bytes\n\r\n", "\x80\xFF\n\r\n"},
+        {"0xFF alone", "\xFF", kExpanded + "\x80\xFF odd bytes\n\r\n", "\x80\xFF\n\r\n"},
+        {"invalid GBK: a lead byte before a blank", "\xCB odd", "", ""},
+        {"a NUL, which no entry holds", std::string("acid\0", 5), "", ""},
+        {"CR LF, which no entry holds", "\r\n", "", ""},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const FindResults results = Find(c.query, general, technical);
+        EXPECT_EQ(results, Reference::Find(c.query, general, technical));
+        EXPECT_EQ(results, (FindResults{c.general, c.technical}));
     }
 }

@@ -133,3 +133,15 @@ bool RecordingTarget::FindEnabled() const
             return true;
     return false;
 }
+
+TestLoad::TestLoad(const TempDir& dir, bool bTechnical, int nCapacity)
+    : vocabularyPath(dir / (bTechnical ? "17.voca" : "0.voca")),
+      plainPath(dir / (bTechnical ? "Temp_Test_Quillon2.pyq" : "Temp_Test_Quillon0.pyq")),
+      table(nCapacity),
+      load(bTechnical ? TechnicalVocabularyLoad() : GeneralVocabularyLoad())
+{
+    load.szVocabularyFile = vocabularyPath.c_str();
+    load.szPlainFile = plainPath.c_str();
+    load.pTable = &table;
+    load.pbFileOk = &bFileOk;
+}

@@ -1,4 +1,5 @@
-// Helpers shared by the tests: scratch directories, files, scrambling, a recording target.
+// Helpers shared by the tests: scratch directories, files, scrambling, a recording target,
+// a load in a scratch directory.
 #pragma once
 
 #include <mutex>
@@ -7,8 +8,8 @@
 
 #include "vocabulary/Descramble.h"
 #include "vocabulary/StatusTarget.h"
-
-class VocabularyTable;
+#include "vocabulary/VocabularyLoader.h"
+#include "vocabulary/VocabularyTable.h"
 
 // A fresh directory under TMPDIR, removed with everything in it at the end of the test.
 class TempDir
@@ -61,3 +62,24 @@ private:
 };
 
 inline const std::string kFindEvent = "<find>";
+
+// One vocabulary's load, with its files in a scratch directory and a table of its own.
+struct TestLoad
+{
+    TestLoad(const TempDir& dir, bool bTechnical, int nCapacity = 1000);
+
+    void WriteVocabulary(const std::string& plain) { WriteFile(vocabularyPath, Scramble(plain, load.key)); }
+
+    std::vector<std::string> Run()
+    {
+        LoadVocabulary(load, target);
+        return target.Events();
+    }
+
+    std::string vocabularyPath;
+    std::string plainPath;
+    VocabularyTable table;
+    int bFileOk = 1;
+    VocabularyLoad load;
+    RecordingTarget target;
+};

@@ -53,8 +53,10 @@ PlainFile::CreateResult PlainFile::Create(const std::string& path, const std::at
     for (;;)
     {
         // No O_TRUNC here: another copy of the program may still be reading this file, so it
-        // is emptied only once the lock is ours. O_NONBLOCK keeps a FIFO from hanging the open.
-        FileHandle file(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666));
+        // is emptied only once the lock is ours. O_NONBLOCK keeps a FIFO from hanging the open;
+        // O_NOFOLLOW keeps a link planted under this name from having us empty, fill or
+        // create the file it points to.
+        FileHandle file(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0666));
         if (!file.IsOpen())
             return CreateResult::kFailed;
         struct stat st{};
@@ -88,7 +90,7 @@ FileHandle PlainFile::OpenForReading() const
 {
     if (!m_file.IsOpen())
         return FileHandle();
-    FileHandle reader(::open(m_path.c_str(), O_RDONLY | O_CLOEXEC));
+    FileHandle reader(::open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     if (!reader.IsOpen())
         return reader;
     // Someone may have put another file in its place meanwhile; that is not our text.

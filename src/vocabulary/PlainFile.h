@@ -13,7 +13,7 @@ public:
     enum class CreateResult
     {
         kCreated,     // an empty regular file, locked by us
-        kFailed,      // cannot be created or opened for writing
+        kFailed,      // cannot be created or opened for writing, or the name is a link
         kNotRegular,  // the name leads to something other than a regular file
         kStopped,     // *pStop was raised while waiting for another program's lock
     };

@@ -1,0 +1,205 @@
+// Faults injected with real files and processes: each load ends with a status text that says
+// what happened, and nothing that failed is reported as a success.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Reference.h"
+#include "TestSupport.h"
+#include "vocabulary/StatusTexts.h"
+
+namespace
+{
+using Events = std::vector<std::string>;
+
+const std::string kText = "sulfuric acid|\xC1\xF2\xCB\xE1\nacid|\xCB\xE1\n";
+
+// The status texts of a load that ended as `outcome`, for the general or technical load.
+enum class Outcome { kMissing, kFailed, kTruncated };
+Events TextsOf(bool bTechnical, Outcome outcome)
+{
+    switch (outcome)
+    {
+    case Outcome::kMissing:
+        return {bTechnical ? kszTechnicalMissing : kszGeneralMissing};
+    case Outcome::kFailed:
+        return bTechnical ? Events{kszTechnicalLoading, kszTechnicalFailed} : Events{kszGeneralFailed};
+    case Outcome::kTruncated:
+        break;
+    }
+    return bTechnical ? Events{kszTechnicalLoading, kszTechnicalTruncated, kFindEvent}
+                      : Events{kszGeneralTruncated, kFindEvent};
+}
+
+// Piece i of a long line: its number first, so that the order of the pieces shows.
+std::string Piece(std::size_t i)
+{
+    char szNumber[16];
+    std::snprintf(szNumber, sizeof szNumber, "%010zu", i);
+    std::string piece(szNumber);
+    piece.resize(254, static_cast<char>('a' + i % 26));
+    return piece;
+}
+
+// Writes a scrambled vocabulary of one line of nPieces pieces (no LF), a block at a time.
+void WriteOneLongLine(const std::string& path, std::size_t nPieces, ScrambleKey key)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::string block;
+    for (std::size_t i = 0; i < nPieces; ++i)
+    {
+        block += Piece(i);
+        if (block.size() >= (1u << 20) || i + 1 == nPieces)
+        {
+            const std::string scrambled = Scramble(block, key);
+            out.write(scrambled.data(), static_cast<std::streamsize>(scrambled.size()));
+            block.clear();
+        }
+    }
+    ASSERT_TRUE(out.flush());
+}
+
+std::vector<std::string> FilesIn(const std::string& directory)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+}  // namespace
+
+TEST(Fault, VocabularyFilesThatCannotBeReadSayWhyEvenForRoot)
+{
+    // None of these depends on permissions, so each holds when the tests run as root.
+    struct Case
+    {
+        const char* name;
+        std::function<void(TestLoad&)> arrange;
+        Outcome outcome;
+        bool bPlainLeft;
+    };
+    const Case cases[] = {
+        {"vocabulary file a symlink loop (ELOOP)",
+         [](TestLoad& l) { ASSERT_EQ(::symlink(l.vocabularyPath.c_str(), l.vocabularyPath.c_str()), 0); },
+         Outcome::kMissing, true},
+        {"vocabulary file a dangling symlink",
+         [](TestLoad& l) { ASSERT_EQ(::symlink((l.vocabularyPath + ".gone").c_str(), l.vocabularyPath.c_str()), 0); },
+         Outcome::kMissing, true},
+        {"vocabulary file a device",
+         [](TestLoad& l) { ASSERT_EQ(::symlink("/dev/zero", l.vocabularyPath.c_str()), 0); },
+         Outcome::kMissing, true},
+        // A regular file whose read fails: offset 0 of the process's own memory is unmapped.
+        {"vocabulary file cannot be read (EIO)",
+         [](TestLoad& l) { ASSERT_EQ(::symlink("/proc/self/mem", l.vocabularyPath.c_str()), 0); },
+         Outcome::kFailed, false},
+        {"plain file a symlink loop (ELOOP)",
+         [](TestLoad& l) {
+             l.WriteVocabulary(kText);
+             ASSERT_EQ(::symlink(l.plainPath.c_str(), l.plainPath.c_str()), 0);
+         },
+         Outcome::kMissing, true},
+    };
+    for (const bool bTechnical : {false, true})
+        for (const auto& c : cases)
+        {
+            SCOPED_TRACE(testing::Message() << c.name << (bTechnical ? ", technical" : ", general"));
+            TempDir dir;
+            TestLoad load(dir, bTechnical);
+            c.arrange(load);
+            EXPECT_EQ(load.Run(), TextsOf(bTechnical, c.outcome));
+            EXPECT_EQ(load.table.GetCount(), 0);
+            EXPECT_EQ(load.bFileOk, c.outcome == Outcome::kMissing ? 0 : 1);
+            EXPECT_FALSE(load.target.FindEnabled());
+            EXPECT_EQ(FileExists(load.plainPath), c.bPlainLeft);
+        }
+}
+
+TEST(Fault, OverlongVocabulariesKeepTheirFirstEntriesInOrder)
+{
+    // 100 MB in one line: the table keeps its first 254-byte pieces and says it is full.
+    constexpr std::size_t kLongLinePieces = 100 * 1000 * 1000 / 254;
+    struct Case
+    {
+        const char* name;
+        bool bTechnical;
+        int nCapacity;
+        std::function<void(TestLoad&)> write;
+        std::function<std::string(std::size_t)> entry;  // entry i as it must be stored
+    };
+    const Case cases[] = {
+        {"more lines than the table holds", false, 100,
+         [](TestLoad& l) {
+             std::string text;
+             for (int i = 0; i < 5000; ++i)
+                 text += "word " + std::to_string(i) + "|\xB4\xCA\n";
+             l.WriteVocabulary(text);
+         },
+         [](std::size_t i) { return "word " + std::to_string(i) + "|\xB4\xCA\n"; }},
+        {"one line of 100 MB", true, 1000,
+         [](TestLoad& l) { WriteOneLongLine(l.vocabularyPath, kLongLinePieces, l.load.key); },
+         Piece},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        TestLoad load(dir, c.bTechnical, c.nCapacity);
+        c.write(load);
+        EXPECT_EQ(load.Run(), TextsOf(c.bTechnical, Outcome::kTruncated));
+        ASSERT_EQ(load.table.GetCount(), c.nCapacity);
+        for (int i = 0; i < c.nCapacity; ++i)
+            ASSERT_EQ(load.table.GetAt(i), c.entry(static_cast<std::size_t>(i))) << "entry " << i;
+        EXPECT_FALSE(FileExists(load.plainPath));
+    }
+}
+
+TEST(Fault, TwoProgramsLoadingInOneDirectoryAtOnceBothAnswerRight)
+{
+    // Large enough that the two processes' loads overlap; they share the plain file names,
+    // so one waits for the other's lock.
+    std::string general, technical;
+    for (int i = 0; i < 60000; ++i)
+    {
+        general += "word " + std::to_string(i) + "|\xB4\xCA " + std::to_string(i % 977) + "\n";
+        technical += "compound " + std::to_string(i) + "|\xBB\xAF\xBA\xCF\xCE\xEF\r\n";
+    }
+    TempDir dir;
+    WriteFile(dir / "0.voca", Scramble(general, kGeneralKey));
+    WriteFile(dir / "17.voca", Scramble(technical, kTechnicalKey));
+    const std::string query = "4 \xB4\xCA 12";  // hits in the general vocabulary only
+    const std::string technicalQuery = "compound 5999";
+    const FindResults expected =
+        Reference::Find(query, ReferenceEntries(general), ReferenceEntries(technical));
+    const FindResults expectedTechnical =
+        Reference::Find(technicalQuery, ReferenceEntries(general), ReferenceEntries(technical));
+    ASSERT_FALSE(expected.general.empty());
+    ASSERT_FALSE(expectedTechnical.technical.empty());
+    const std::string expectedOut = expected.general + '\0' + expected.technical + '\0' +
+                                    expectedTechnical.general + '\0' + expectedTechnical.technical + '\0';
+
+    for (int round = 0; round < 3; ++round)
+    {
+        SCOPED_TRACE(round);
+        RunResult runs[2];
+        std::thread second([&] { runs[1] = RunProgram(SORELLAN_FIND_PATH, {"--raw", query, technicalQuery}, dir.Path()); });
+        runs[0] = RunProgram(SORELLAN_FIND_PATH, {"--raw", query, technicalQuery}, dir.Path());
+        second.join();
+        for (const RunResult& run : runs)
+        {
+            EXPECT_EQ(run.nExit, 0);
+            EXPECT_TRUE(run.out == expectedOut);
+            EXPECT_TRUE(run.err == "读取词汇...\n词汇读取完成!\n") << run.err;
+        }
+        EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"0.voca", "17.voca"}));
+    }
+}

@@ -1,0 +1,126 @@
+#include "Reference.h"
+
+#include <algorithm>
+
+#include "search/SearchTexts.h"
+
+using Entries = std::vector<std::string>;
+
+std::string ReferenceTextMode(const std::string& plain)
+{
+    std::string text;
+    for (std::size_t i = 0; i < plain.size(); ++i)
+    {
+        if (plain[i] == '\x1A')
+            break;
+        if (plain[i] == '\r' && i + 1 < plain.size() && plain[i + 1] == '\n')
+            continue;
+        text.push_back(plain[i]);
+    }
+    return text;
+}
+
+Entries ReferenceEntries(const std::string& plain)
+{
+    const std::string text = ReferenceTextMode(plain);
+    Entries entries;
+    std::size_t pos = 0;
+    while (pos < text.size())
+    {
+        std::string line;
+        while (pos < text.size() && line.size() < 254)
+        {
+            line.push_back(text[pos++]);
+            if (line.back() == '\n')
+                break;
+        }
+        entries.push_back(line.substr(0, line.find('\0')));
+    }
+    return entries;
+}
+
+bool Reference::Append(std::string& text, bool& bFull, const std::string& line)
+{
+    if (bFull || text.size() + line.size() > kMaxText)
+        bFull = true;
+    else
+        text += line;
+    return !bFull;
+}
+
+FindResults Reference::Find(std::string query, const Entries& general, const Entries& technical,
+                            Listed* pListed)
+{
+    const std::string kExact = kszExactTag;
+    const std::string kExpanded = kszExpandedTag;
+    while (!query.empty() && query.front() == ' ')
+        query.erase(0, 1);
+    while (!query.empty() && query.back() == ' ')
+        query.pop_back();
+    std::vector<std::string> keywords;
+    std::string word;
+    for (char c : query + " ")
+        if (c == ' ' || c == ',' || c == ';')
+        {
+            if (!word.empty())
+                keywords.push_back(word);
+            word.clear();
+        }
+        else
+            word += c;
+    keywords.resize(std::min<std::size_t>(keywords.size(), 6));
+    auto matches = [&](const std::string& entry) {
+        for (const auto& k : keywords)
+            if (entry.find(k) == std::string::npos)
+                return false;
+        return true;
+    };
+    auto exact = [&](const std::string& entry) {
+        for (const char* around : {"||", " \n", " ,", ",\n", ", ", "  ", ",,"})
+            if (entry.find(around[0] + query + around[1]) != std::string::npos)
+                return true;
+        return false;
+    };
+    auto display = [](std::string entry) {
+        std::replace(entry.begin(), entry.end(), '|', ' ');
+        return entry;
+    };
+
+    Listed listed;
+    FindResults results;
+    bool bFull = false;
+    int nExact = 0;
+    Entries expanded;
+    for (const auto& entry : general)
+    {
+        if (matches(entry))
+        {
+            if (exact(entry))
+            {
+                ++nExact;
+                listed.nExact += Append(results.general, bFull, kExact + display(entry) + "\r\n");
+            }
+            else if (expanded.size() < 50)
+                expanded.push_back(display(entry));
+        }
+        if (nExact > 200)
+            break;
+    }
+    for (const auto& entry : expanded)
+        listed.nExpanded += Append(results.general, bFull, kExpanded + entry + "\r\n");
+    bFull = false;
+    int nTechnical = 0;
+    for (const auto& entry : technical)
+    {
+        if (matches(entry))
+        {
+            ++nTechnical;
+            listed.nTechnical += Append(results.technical, bFull, entry + "\r\n");
+        }
+        if (nTechnical > 200)
+            break;
+    }
+    if (pListed)
+        *pListed = listed;
+    return results;
+}

@@ -1,0 +1,37 @@
+// Plain references for the entry reader and the search, written straight from the rules one
+// byte and one entry at a time. Shared by the unit tests and the fuzz targets, so no gtest.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "search/Find.h"
+
+// The text-mode rules in one pass over the raw bytes: CR LF reads as LF, a lone CR stays,
+// 0x1A ends the text.
+std::string ReferenceTextMode(const std::string& plain);
+
+// The entries of a plain text: text mode first, then lines of at most 254 bytes, each cut at
+// its first NUL.
+std::vector<std::string> ReferenceEntries(const std::string& plain);
+
+// A deliberately plain search, one entry at a time, straight from the rules.
+struct Reference
+{
+    static constexpr std::size_t kMaxText = 51199;
+
+    // How many lines of each kind the result texts hold.
+    struct Listed
+    {
+        int nExact = 0;
+        int nExpanded = 0;
+        int nTechnical = 0;
+    };
+
+    static FindResults Find(std::string query, const std::vector<std::string>& general,
+                            const std::vector<std::string>& technical, Listed* pListed = nullptr);
+
+private:
+    // Appends the line unless it or a line before it did not fit; true when appended.
+    static bool Append(std::string& text, bool& bFull, const std::string& line);
+};
