@@ -167,15 +167,8 @@ TEST(Fault, TwoProgramsLoadingInOneDirectoryAtOnceBothAnswerRight)
 {
     // Large enough that the two processes' loads overlap; they share the plain file names,
     // so one waits for the other's lock.
-    std::string general, technical;
-    for (int i = 0; i < 60000; ++i)
-    {
-        general += "word " + std::to_string(i) + "|\xB4\xCA " + std::to_string(i % 977) + "\n";
-        technical += "compound " + std::to_string(i) + "|\xBB\xAF\xBA\xCF\xCE\xEF\r\n";
-    }
     TempDir dir;
-    WriteFile(dir / "0.voca", Scramble(general, kGeneralKey));
-    WriteFile(dir / "17.voca", Scramble(technical, kTechnicalKey));
+    const auto [general, technical] = WriteNumberedVocabularies(dir.Path(), 60000);
     const std::string query = "4 \xB4\xCA 12";  // hits in the general vocabulary only
     const std::string technicalQuery = "compound 5999";
     const FindResults expected =

@@ -99,6 +99,19 @@ RunResult RunProgram(const std::string& path, const std::vector<std::string>& ar
     return result;
 }
 
+PlainTexts WriteNumberedVocabularies(const std::string& directory, int nLines)
+{
+    PlainTexts texts;
+    for (int i = 0; i < nLines; ++i)
+    {
+        texts.general += "word " + std::to_string(i) + "|\xB4\xCA " + std::to_string(i % 977) + "\n";
+        texts.technical += "compound " + std::to_string(i) + "|\xBB\xAF\xBA\xCF\xCE\xEF\r\n";
+    }
+    WriteFile(directory + "/0.voca", Scramble(texts.general, kGeneralKey));
+    WriteFile(directory + "/17.voca", Scramble(texts.technical, kTechnicalKey));
+    return texts;
+}
+
 std::vector<std::string> EntriesOf(const VocabularyTable& table)
 {
     std::vector<std::string> entries;

@@ -44,6 +44,15 @@ struct RunResult
 RunResult RunProgram(const std::string& path, const std::vector<std::string>& args,
                      const std::string& workDir = {}, const std::string& input = {});
 
+// Writes 0.voca and 17.voca of nLines numbered lines each into `directory`, large enough
+// for loads that take a while; returns their plain texts (technical lines end in CR LF).
+struct PlainTexts
+{
+    std::string general;
+    std::string technical;
+};
+PlainTexts WriteNumberedVocabularies(const std::string& directory, int nLines);
+
 // Every entry of a table, in order.
 std::vector<std::string> EntriesOf(const VocabularyTable& table);
 

@@ -151,15 +151,8 @@ TEST(Window, TheMenuOpensTheAboutBoxUnlessItsStringIsEmpty)
 TEST(Window, ClosingDuringALoadEndsCleanlyAtAnyPoint)
 {
     // Large enough that a load is still running for the early closes.
-    std::string general, technical;
-    for (int i = 0; i < 120000; ++i)
-    {
-        general += "word " + std::to_string(i) + "|\xB4\xCA " + std::to_string(i % 977) + "\n";
-        technical += "compound " + std::to_string(i) + "|\xBB\xAF\xBA\xCF\xCE\xEF\n";
-    }
     TempDir dir;
-    WriteFile(dir / "0.voca", Scramble(general, kGeneralKey));
-    WriteFile(dir / "17.voca", Scramble(technical, kTechnicalKey));
+    WriteNumberedVocabularies(dir.Path(), 120000);
     for (const char* szWhen : {"close:0", "close:1", "close:3", "close:10", "close:30", "close:100", "close:1000"})
     {
         SCOPED_TRACE(szWhen);
