@@ -130,6 +130,26 @@ TEST(Loader, FilesThatCannotBeUsedTakeTheFailurePaths)
         {"vocabulary file is a FIFO (must not hang)",
          [](TestLoad& l) { ::mkfifo(l.vocabularyPath.c_str(), 0600); },
          {kszTechnicalMissing}, true},
+        // None of these depends on permissions, so each holds when the tests run as root.
+        {"vocabulary file is a symlink loop",
+         [](TestLoad& l) { ASSERT_EQ(::symlink(l.vocabularyPath.c_str(), l.vocabularyPath.c_str()), 0); },
+         {kszTechnicalMissing}, true},
+        {"vocabulary file is a dangling symlink",
+         [](TestLoad& l) { ASSERT_EQ(::symlink((l.vocabularyPath + ".gone").c_str(), l.vocabularyPath.c_str()), 0); },
+         {kszTechnicalMissing}, true},
+        {"vocabulary file is a device (must not read forever)",
+         [](TestLoad& l) { ASSERT_EQ(::symlink("/dev/zero", l.vocabularyPath.c_str()), 0); },
+         {kszTechnicalMissing}, true},
+        // A regular file whose read fails: offset 0 of the process's own memory is unmapped.
+        {"vocabulary file cannot be read (EIO)",
+         [](TestLoad& l) { ASSERT_EQ(::symlink("/proc/self/mem", l.vocabularyPath.c_str()), 0); },
+         {kszTechnicalLoading, kszTechnicalFailed}, false},
+        {"plain file name is a symlink loop",
+         [](TestLoad& l) {
+             l.WriteVocabulary(kTechnicalText);
+             ASSERT_EQ(::symlink(l.plainPath.c_str(), l.plainPath.c_str()), 0);
+         },
+         {kszTechnicalMissing}, true},
         {"plain file cannot be created",
          [](TestLoad& l) {
              l.WriteVocabulary(kTechnicalText);
