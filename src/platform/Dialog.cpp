@@ -173,19 +173,42 @@ void CDialog::CreateControls()
     }
 }
 
+void CDialog::InitDialog()
+{
+    CreateControls();
+    if (OnInitDialog())
+        SetDefaultFocus();
+}
+
+void CDialog::SetDefaultFocus()
+{
+    // Set now, before the window is shown: the focus waits in the control until the window
+    // is activated. Left to Qt, activation gives it to the first control in the tab order
+    // that is enabled by then, which depends on what other threads did meanwhile.
+    if (!m_pTemplate)
+        return;
+    for (const ControlTemplate& control : m_pTemplate->controls)
+    {
+        QWidget* pWidget = GetDlgItem(control.nId);
+        if (pWidget && (control.style & kTabStop) && pWidget->isEnabled())
+        {
+            pWidget->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+}
+
 int CDialog::DoModal()
 {
     // Initialised before it is shown: exec() shows it, and only a dialog that exec() shows
     // is modal.
-    CreateControls();
-    OnInitDialog();
+    InitDialog();
     return exec();
 }
 
 void CDialog::CreateAndShow()
 {
-    CreateControls();
-    OnInitDialog();
+    InitDialog();
     show();
 }
 
