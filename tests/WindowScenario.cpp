@@ -2,20 +2,24 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMenu>
 #include <QTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QThread>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "lexivant2Dlg.h"
 #include "platform/Resources.h"
+#include "platform/WinApp.h"
 #include "res/resource.h"
 
 namespace
@@ -73,7 +77,15 @@ void WaitForLoaders(const CLookupDlg& dlg)
 
 int RunWindowScenario(int argc, char** argv)
 {
+    if (argc > 4)
+    {
+        // The user's locale, as a desktop session sets it.
+        ::setenv("LANG", argv[4], 1);
+        ::setenv("LC_ALL", argv[4], 1);
+        ::unsetenv("LANGUAGE");
+    }
     QApplication application(argc, argv);
+    AfxLoadQtTranslations();
     const std::string mode = argc > 2 ? argv[2] : "";
     const QString query = argc > 3 ? QString::fromUtf8(argv[3]) : QString();
     if (mode == "about-empty")
@@ -149,10 +161,35 @@ int RunWindowScenario(int argc, char** argv)
     }
     if (mode == "about")
     {
-        WhenModalOpens(&dlg, [] { return QApplication::activeModalWidget(); }, LookAtAboutBox);
-        for (QAction* pAction : dlg.GetSystemMenu()->GetMenu()->actions())
-            if (pAction->data().toUInt() == IDM_ABOUTBOX)
-                pAction->trigger();
+        // Right-click on a box (QUERY: query or general): its own menu, then About from it.
+        WhenModalOpens(
+            &dlg, [] { return QApplication::activePopupWidget(); },
+            [](QWidget* pPopup) {
+                auto* pMenu = qobject_cast<QMenu*>(pPopup);
+                if (!pMenu)
+                    return;
+                QStringList items;
+                QAction* pAbout = nullptr;
+                for (QAction* pAction : pMenu->actions())
+                {
+                    items << pAction->text();
+                    if (pAction->data().toUInt() == IDM_ABOUTBOX)
+                        pAbout = pAction;
+                }
+                Print("edit-menu", items.join(QLatin1Char('|')));
+                if (!pAbout)
+                {
+                    pMenu->close();
+                    return;
+                }
+                WhenModalOpens(QCoreApplication::instance(), [] { return QApplication::activeModalWidget(); }, LookAtAboutBox);
+                QTest::mouseClick(pMenu, Qt::LeftButton, {}, pMenu->actionGeometry(pAbout).center());
+            });
+        QWidget* pBox = pQuery;
+        if (query == QLatin1String("general"))
+            pBox = static_cast<QPlainTextEdit*>(dlg.GetDlgItem(IDC_GENERAL_RESULT))->viewport();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), pBox->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(pBox, &event);
     }
     Print("visible", dlg.isVisible() ? "1" : "0");
     Print("find-at-end", g_btnFind.IsWindowEnabled() ? "1" : "0");

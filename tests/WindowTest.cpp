@@ -140,17 +140,27 @@ TEST(Window, TypedTextGoesToTheQueryBoxAndEnterSearchesIt)
     }
 }
 
-TEST(Window, TheMenuOpensTheAboutBoxUnlessItsStringIsEmpty)
+TEST(Window, TheEditBoxMenusEndWithTheWindowMenuAndItsAboutBox)
 {
     TempDir dir;
     WriteVocabularies(dir, true, true);
     EXPECT_EQ(RunWindow(dir, {"about-empty"}).Fact("about-item"), "0");
 
-    const Report report = RunWindow(dir, {"about"});
-    EXPECT_EQ(report.Fact("about-caption"), "关于Sorellan");
-    EXPECT_EQ(report.Fact("about-icon"), "");  // the icon is there
-    EXPECT_NE(report.Fact("about-text").find("CC BY-SA 4.0"), std::string::npos);  // credits the data
-    EXPECT_EQ(report.Fact("visible"), "1");  // the lookup window stays
+    // Right-click a box, About from its menu. On a Chinese desktop the box's own items
+    // are in Chinese too.
+    struct Case { const char* szBox; const char* szOwnItem; };
+    for (const Case& c : {Case{"query", "粘贴(&P)"}, Case{"general", "复制(&C)"}})
+    {
+        SCOPED_TRACE(c.szBox);
+        const Report report = RunWindow(dir, {"about", c.szBox, "zh_CN.UTF-8"});
+        const std::string menu = report.Fact("edit-menu");
+        EXPECT_NE(menu.find(c.szOwnItem), std::string::npos) << menu;
+        EXPECT_TRUE(menu.ends_with("|最小化(&N)|关闭(&C)\tAlt+F4||关于 lexivant2(&A)...")) << menu;
+        EXPECT_EQ(report.Fact("about-caption"), "关于Sorellan");
+        EXPECT_EQ(report.Fact("about-icon"), "");  // the icon is there
+        EXPECT_NE(report.Fact("about-text").find("CC BY-SA 4.0"), std::string::npos);  // credits the data
+        EXPECT_EQ(report.Fact("visible"), "1");  // the lookup window stays
+    }
 }
 
 TEST(Window, ClosingDuringALoadEndsCleanlyAtAnyPoint)
