@@ -126,7 +126,6 @@ TEST(Window, TypedTextGoesToTheQueryBoxAndEnterSearchesIt)
         if (c.szMode != std::string("enter-in-results"))
         {
             EXPECT_EQ(report.Fact("find-before-activation"), c.bFiles ? "1" : "0");
-            EXPECT_EQ(report.Fact("active"), "1");
             EXPECT_EQ(report.Fact("clipboard"), c.box);  // all of the box, copied
         }
         EXPECT_EQ(report.Fact("visible"), "1");
