@@ -13,10 +13,11 @@ install_packages() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# What every build needs: the compiler, CMake, the test and benchmark libraries, Qt 6, a
-# font with Chinese characters for the window, and desktop-file-validate for the install test.
+# What every build needs: the compiler, CMake, the test and benchmark libraries, Qt 6 with
+# its own translations (the edit boxes' menus in Chinese), a font with Chinese characters for
+# the window, and desktop-file-validate for the install test.
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev qt6-base-dev
-                fonts-wqy-microhei desktop-file-utils)
+                qt6-translations-l10n fonts-wqy-microhei desktop-file-utils)
 # What making the Debian package needs besides: dpkg-shlibdeps and dpkg-buildflags (dpkg-dev),
 # and file, with which CPack finds the programs whose libraries it asks about.
 PACKAGE_PACKAGES=(dpkg-dev file)

@@ -47,7 +47,7 @@ bool CLookupDlg::OnInitDialog()
 
     g_btnFind.EnableWindow(false);
     m_loaders.Start(m_ctlStatus);
-    return true;
+    return true;  // Find is disabled, so the focus goes to the query box
 }
 
 void CLookupDlg::OnCommand(int nID)

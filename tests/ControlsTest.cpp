@@ -30,6 +30,7 @@ TEST(Controls, ResultBoxesShowOneEntryALineAndReadBackTheBytesWritten)
         {"no line feed\r\nnext\r\n", QStringLiteral("no line feed\nnext")},
         {"lone\rcarriage return\n\r\n", QStringLiteral("lone\u240Dcarriage return")},
         {"bad \x81\x20 byte and \xFF\n\r\n", QStringLiteral("bad \uFFFD  byte and \uFFFD")},
+        {std::string("NUL \0 too\n\r\n", 12), QStringLiteral("NUL \uFFFD too")},  // never on screen
         {"", QString()},
     };
     QPlainTextEdit box;

@@ -3,5 +3,6 @@
 // line ("name<TAB>value", line feeds in values as "\n").
 #pragma once
 
-// argv: --window-scenario MODE [QUERY]. Returns the process exit code.
+// argv: --window-scenario MODE [QUERY [LOCALE]]. Builds the application object itself;
+// returns the process exit code.
 int RunWindowScenario(int argc, char** argv);

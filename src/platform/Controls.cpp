@@ -4,6 +4,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "platform/GbkText.h"
 
@@ -25,6 +28,33 @@ QString ShownText(const QWidget* pControl)
     return {};
 }
 
+// The part of a line edit's text whose GBK form is `gbk`, or a null string when there is
+// none. The window writes a query back trimmed: the box then keeps the user's own
+// characters, those GBK lacks included, where decoding the bytes would show NULs.
+QString OwnTextFor(const QString& shown, std::string_view gbk)
+{
+    std::string bytes;
+    std::vector<std::pair<std::size_t, qsizetype>> starts;  // (byte, character) of each character
+    for (qsizetype i = 0; i < shown.size();)
+    {
+        const qsizetype n = shown.at(i).isHighSurrogate() && i + 1 < shown.size() ? 2 : 1;
+        starts.emplace_back(bytes.size(), i);
+        bytes += UnicodeToGbk(shown.mid(i, n));
+        i += n;
+    }
+    starts.emplace_back(bytes.size(), shown.size());
+    for (const auto& [nByte, nChar] : starts)
+    {
+        if (bytes.compare(nByte, gbk.size(), gbk) != 0)
+            continue;
+        const auto end = std::lower_bound(starts.begin(), starts.end(),
+                                          std::make_pair(nByte + gbk.size(), qsizetype{0}));
+        if (end != starts.end() && end->first == nByte + gbk.size())
+            return shown.mid(nChar, end->second - nChar);
+    }
+    return {};
+}
+
 // One list entry a line: "\n\r\n" and "\r\n" both end a line; a lone CR stays visible.
 QString ForMultiLineBox(QString text)
 {
@@ -43,7 +73,10 @@ void SetControlText(QWidget* pControl, std::string_view gbk)
         return;
     QString shown = GbkToUnicode(gbk);
     if (auto* pEdit = qobject_cast<QLineEdit*>(pControl))
-        pEdit->setText(shown);
+    {
+        const QString own = OwnTextFor(pEdit->text(), gbk);
+        pEdit->setText(own.isNull() ? shown : own);
+    }
     else if (auto* pBox = qobject_cast<QPlainTextEdit*>(pControl))
     {
         shown = ForMultiLineBox(shown);

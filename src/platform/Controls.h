@@ -7,7 +7,9 @@
 #include <string_view>
 
 // Sets a control's text from GBK bytes. Multi-line boxes show one entry a line: the
-// entry's own LF and the "\r\n" behind it make one line break.
+// entry's own LF and the "\r\n" behind it make one line break. A line edit given the GBK
+// form of part of its own text (the query, trimmed) keeps the user's characters as they
+// were, those GBK lacks included.
 void SetControlText(QWidget* pControl, std::string_view gbk);
 // A control's text as GBK. Text the window put there itself reads back as the very bytes
 // it was given, whatever the display made of them.

@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <memory>
 
 #include "platform/DialogTemplate.h"
 #include "platform/Resources.h"
@@ -34,7 +35,30 @@ QFont DialogFont(const DialogTemplate& dialogTemplate)
     return font;
 }
 
-QWidget* CreateControl(const ControlTemplate& control, QWidget* pParent)
+// An edit box whose own context menu (copy, paste, ...) ends with the dialog's window
+// menu: right-clicking most of the window lands on an edit box, and the window manager
+// keeps Alt+Space for its own menu, so this is where users find the About box.
+template <typename Edit>
+class CEditWithWindowMenu : public Edit
+{
+public:
+    CEditWithWindowMenu(QMenu* pWindowMenu, QWidget* pParent) : Edit(pParent), m_pWindowMenu(pWindowMenu) {}
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* pEvent) override
+    {
+        const std::unique_ptr<QMenu> pMenu(this->createStandardContextMenu());
+        pMenu->addSeparator();
+        // Shared actions: choosing one runs the window menu's own handler.
+        pMenu->addActions(m_pWindowMenu->actions());
+        pMenu->exec(pEvent->globalPos());
+    }
+
+private:
+    QMenu* m_pWindowMenu;  // the dialog's, which outlives its controls
+};
+
+QWidget* CreateControl(const ControlTemplate& control, QWidget* pParent, QMenu* pWindowMenu)
 {
     const QString text = QString::fromUtf8(control.szText ? control.szText : "");
     QWidget* pWidget = nullptr;
@@ -51,7 +75,7 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* pParent)
     case ControlKind::kEdit:
         if (control.style & kMultiLine)
         {
-            auto* pBox = new QPlainTextEdit(pParent);
+            auto* pBox = new CEditWithWindowMenu<QPlainTextEdit>(pWindowMenu, pParent);
             pBox->setReadOnly(control.style & kReadOnly);
             pBox->setLineWrapMode(QPlainTextEdit::NoWrap);
             pBox->setVerticalScrollBarPolicy((control.style & kVScroll) ? Qt::ScrollBarAlwaysOn
@@ -61,7 +85,7 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* pParent)
         }
         else
         {
-            auto* pEdit = new QLineEdit(pParent);
+            auto* pEdit = new CEditWithWindowMenu<QLineEdit>(pWindowMenu, pParent);
             pEdit->setReadOnly(control.style & kReadOnly);
             pEdit->setFrame(control.style & kBorder);
             pWidget = pEdit;
@@ -158,7 +182,7 @@ void CDialog::CreateControls()
     QWidget* pPrevious = nullptr;
     for (const ControlTemplate& control : dialogTemplate.controls)
     {
-        QWidget* pWidget = CreateControl(control, this);
+        QWidget* pWidget = CreateControl(control, this, m_pMenu);
         pWidget->setGeometry(MapDialogRect(control.x, control.y, control.cx, control.cy));
         if (control.nId >= 0)
             m_controls[control.nId] = pWidget;
@@ -173,19 +197,42 @@ void CDialog::CreateControls()
     }
 }
 
+void CDialog::InitDialog()
+{
+    CreateControls();
+    if (OnInitDialog())
+        SetDefaultFocus();
+}
+
+void CDialog::SetDefaultFocus()
+{
+    // Set now, before the window is shown: the focus waits in the control until the window
+    // is activated. Left to Qt, activation gives it to the first control in the tab order
+    // that is enabled by then, which depends on what other threads did meanwhile.
+    if (!m_pTemplate)
+        return;
+    for (const ControlTemplate& control : m_pTemplate->controls)
+    {
+        QWidget* pWidget = GetDlgItem(control.nId);
+        if (pWidget && (control.style & kTabStop) && pWidget->isEnabled())
+        {
+            pWidget->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+}
+
 int CDialog::DoModal()
 {
     // Initialised before it is shown: exec() shows it, and only a dialog that exec() shows
     // is modal.
-    CreateControls();
-    OnInitDialog();
+    InitDialog();
     return exec();
 }
 
 void CDialog::CreateAndShow()
 {
-    CreateControls();
-    OnInitDialog();
+    InitDialog();
     show();
 }
 

@@ -63,6 +63,8 @@ public:
 
 protected:
     virtual void DoDataExchange(CDataExchange* pDX);
+    // Returns true for the platform to put the focus in the first enabled control of the tab
+    // order; false when it has set the focus itself.
     virtual bool OnInitDialog();
     virtual void OnCommand(int nID);
     virtual void OnSysCommand(unsigned nID);
@@ -72,6 +74,8 @@ protected:
 
 private:
     void CreateControls();
+    void InitDialog();
+    void SetDefaultFocus();
 
     const DialogTemplate* m_pTemplate;
     std::map<int, QWidget*> m_controls;

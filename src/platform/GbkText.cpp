@@ -10,6 +10,9 @@ QString GbkToUnicode(std::string_view gbk)
     // The converter's table gives the stray byte 0xFF a private-use character, which shows
     // as nothing useful: it is a byte that does not decode like any other.
     text.replace(QChar(0xF8F5), QChar::ReplacementCharacter);
+    // A NUL stands for a character GBK lacks (below); shown, it would vanish from sight and
+    // travel on to the clipboard.
+    text.replace(QChar(0), QChar::ReplacementCharacter);
     return text;
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-// Bytes that do not decode show as U+FFFD; decoding never stops early.
+// Bytes that do not decode, and NUL, show as U+FFFD; decoding never stops early.
 QString GbkToUnicode(std::string_view gbk);
 
 // A character GBK cannot represent becomes a NUL byte: no entry holds one, so it matches

@@ -1,6 +1,9 @@
 #include "platform/WinApp.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include "platform/Resources.h"
 
@@ -30,9 +33,21 @@ CWinApp* AfxGetApp()
     return g_pApp;
 }
 
+void AfxLoadQtTranslations()
+{
+    // Debian's qt6-translations-l10n; without it (or for English) the texts stay English.
+    auto* pTranslator = new QTranslator(QCoreApplication::instance());
+    if (pTranslator->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(pTranslator);
+    else
+        delete pTranslator;
+}
+
 int AfxWinMain(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    AfxLoadQtTranslations();
     QApplication::setApplicationName(QStringLiteral("lexivant2"));
     QApplication::setApplicationVersion(QStringLiteral(LEXIVANT2_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("sorellan"));

@@ -24,5 +24,9 @@ CWinApp* AfxGetApp();
 // Hosting of embedded controls needs no set-up here.
 inline void AfxEnableControlContainer() {}
 
+// Qt's own texts (the edit boxes' copy and paste, ...) in the user's language, where Qt has
+// them. Needs the application object.
+void AfxLoadQtTranslations();
+
 // The program's entry: creates the window system's application and calls InitInstance.
 int AfxWinMain(int argc, char** argv);
