@@ -158,15 +158,17 @@ function PrepareEntries(entries, gbk, stats)
         entry.pointerOnly = entry.pointers.length > 0 && entry.pointers.every(Boolean);
         if (entry.pointerOnly)
             continue;
-        entry.items = [];
+        // The items of each gloss, kept together: a label or a note may speak for all of them.
+        entry.glossItems = [];
         for (const gloss of entry.glosses)
         {
             const glossItems = GlossItems(gloss, gbk);
             if (glossItems === null)
                 ++stats.glossesNotGbk;
             else
-                entry.items.push(...WithoutSelfReferences(glossItems, entry.head));
+                entry.glossItems.push(WithoutSelfReferences(glossItems, entry.head));
         }
+        entry.items = entry.glossItems.flat();
         if (!entry.items.length)
         {
             ++stats.noGlossLeft;
@@ -224,7 +226,7 @@ function BuildTechnical(entries, stats)
     const sets = new LineSets();
     for (const entry of usable)
     {
-        const items = rules.ChemistryItems(entry.head, entry.proper, entry.items);
+        const items = rules.ChemistryItems(entry.head, entry.proper, entry.glossItems);
         if (items.length)
         {
             sets.Add(entry, items);

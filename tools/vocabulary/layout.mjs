@@ -6,16 +6,17 @@ export const kMaxLineBytes = 253;
 // General lines: the headword, every gloss and every alias between two "|", so typing any
 // of them is an exact match; ";" keeps glosses apart once "|" shows as a blank.
 //   |硫酸|[liú suān]|sulfuric acid|H2SO4;|sulfate|
-//   |行|[háng]|row|;|line|[xíng] (bound form)|to walk|;|to go|
+//   |行|[háng]|row|;|line|; [xíng] (bound form)|to walk|;|to go|
 //   |惠州市|[huì zhōu shì]|Huizhou, prefecture-level city ...|; also|惠州|
 export const kGeneralForm = {
     Start: head => `|${head}|`,
     Item: ({ pre, core, post }) => (core ? `${pre}|${core}|${post}` : [pre, post].filter(Boolean).join(' ')),
     // A piece opening its reading on a line: after the headword, or after another
-    // reading's pieces (a reading without pinyin needs the ";" to stay apart).
+    // reading's pieces, kept apart by ";" as any two glosses are (so a note never runs
+    // into the next reading: "(connector etc); [wā]").
     First(atStart, pinyin, piece)
     {
-        const header = pinyin ? `[${pinyin}]` : atStart ? '' : ';';
+        const header = pinyin ? `${atStart ? '' : '; '}[${pinyin}]` : atStart ? '' : ';';
         return header + (header && piece.startsWith('(') ? ' ' : '') + piece;
     },
     Next: piece => `;${piece.startsWith('(') ? ' ' : ''}${piece}`,
@@ -28,7 +29,7 @@ export const kGeneralForm = {
 export const kTechnicalForm = {
     Start: head => head,
     Item: ({ pre, core, post }) => [pre, core, post].filter(Boolean).join(' '),
-    First: (atStart, pinyin, piece) => (pinyin ? ` [${pinyin}] ` : atStart ? ' ' : '; ') + piece,
+    First: (atStart, pinyin, piece) => (pinyin ? `${atStart ? ' ' : '; '}[${pinyin}] ` : atStart ? ' ' : '; ') + piece,
     Next: piece => `; ${piece}`,
     AliasFirst: (atStart, alias) => `${atStart ? ' also ' : '; also '}${alias}`,
     AliasNext: alias => `, ${alias}`,

@@ -88,8 +88,11 @@ test('line sets: whole lines, headword and reading repeated, long glosses cut at
         aliases: ['X', 'Y'],
     };
     const lines = LayOut(lineSet, kGeneralForm, byteLength);
+    const text = lines.join('\n');
     // The long gloss does not fit behind the others: it starts a line of its own.
     assert.equal(lines[0], '|行|[háng]|row|; (bound form)|line|');
+    // A second reading is kept apart by ";" like any gloss, in both forms.
+    assert.ok(text.includes('|; [xíng]|to walk 0|;|to walk 1|'), text);
     assert.ok(lines[1].startsWith('|行|[háng]|word0 word1 '), lines[1]);
     for (const line of lines)
     {
@@ -97,36 +100,57 @@ test('line sets: whole lines, headword and reading repeated, long glosses cut at
         assert.match(line, /^\|行\|\[(?:háng|xíng)\]/);
         assert.equal((line.match(/\|/g) ?? []).length % 2, 0, line);
     }
-    const text = lines.join('\n');
     for (let i = 0; i < 60; ++i)
         assert.ok(text.includes(`word${i}`), `word${i}`);
     assert.match(lines.at(-1), /; also\|X\|,\|Y\|$/);
 
     const technical = LayOut({ head: '硫酸', readings: [{ pinyin: 'liú suān', items: [Item('sulfuric acid', '', 'H2SO4'),
-                                                                                      Item('sulfate')] }],
+                                                                                      Item('sulfate')] },
+                                                    { pinyin: 'x', items: [Item('y')] }],
                                aliases: [] }, kTechnicalForm, byteLength);
-    assert.deepEqual(technical, ['硫酸 [liú suān] sulfuric acid H2SO4; sulfate']);
+    assert.deepEqual(technical, ['硫酸 [liú suān] sulfuric acid H2SO4; sulfate; [x] y']);
 });
 
 test('chemistry: labels, terms and characters in, false friends out', () => {
     const rules = new ChemistryRules([Item('medicine'), Item('medicine'), Item('despite')]);
+    const Gloss = (...items) => items;
+    // [headword, glosses (the items of each source gloss), in?, capitalised reading?]
     const cases = [
-        ['硫酸', [Item('sulfuric acid', '', 'H2SO4')], true],
-        ['醇', [Item('alcohol')], true],
-        ['甲烷', [Item('methane', '', 'CH4')], true],
-        ['酯酶', [Item('esterase')], true],
-        ['酸痛', [Item('to ache')], false],
-        ['醇厚', [Item('mellow and rich')], false],
-        ['吩咐', [Item('to tell')], false],
-        ['酸溜溜', [Item('sour'), Item('acid')], false],
-        ['审查', [Item('to examine')], false],
-        ['氢弹', [Item('hydrogen bomb')], false],
-        ['宅配', [Item('delivery service, primarily C2C and B2C')], false],
+        ['硫酸', [Gloss(Item('sulfuric acid', '', 'H2SO4'))], true],
+        ['醇', [Gloss(Item('alcohol'))], true],
+        ['甲烷', [Gloss(Item('methane', '', 'CH4'))], true],
+        ['酯酶', [Gloss(Item('esterase'))], true],
+        ['酸痛', [Gloss(Item('to ache'))], false],
+        ['醇厚', [Gloss(Item('mellow and rich'))], false],
+        ['吩咐', [Gloss(Item('to tell'))], false],
+        ['酸溜溜', [Gloss(Item('sour')), Gloss(Item('acid'))], false],
+        ['审查', [Gloss(Item('to examine'))], false],
+        ['氢弹', [Gloss(Item('hydrogen bomb'))], false],
+        ['宅配', [Gloss(Item('delivery service, primarily C2C and B2C'))], false],
+        // Metals whose names mean other things too, by their own characters only.
+        ['铁', [Gloss(Item('iron', '', '(metal)')), Gloss(Item('arms'))], true],
+        ['银', [Gloss(Item('silver'))], true],
+        ['烙铁', [Gloss(Item('iron'))], false],
+        ['领导', [Gloss(Item('lead'))], false],
+        // Eponyms and trade names in; people out.
+        ['本生灯', [Gloss(Item('Bunsen burner'))], true, true],
+        ['铁氟龙', [Gloss(Item('Teflon', '(Tw)', '(loanword)'))], true, true],
+        ['门捷列夫', [Gloss(Item('Dmitri Mendeleev', '', '(1834-1907), Russian chemist'))], false, true],
+        // Reviewed by hand: in without a chemical word, out despite one.
+        ['漏斗', [Gloss(Item('funnel'))], true],
+        ['插管', [Gloss(Item('to intubate', '(medicine)'))], false],
+        ['医药商店', [Gloss(Item('chemist'))], false],
+        // A figure of speech is out as a whole, wherever its note stands.
+        ['近朱者赤，近墨者黑', [Gloss(Item('those who handle cinnabar are stained red'),
+                                    Item('those who work with ink are stained black', '', '(idiom)'))], false],
     ];
-    for (const [head, items, expected] of cases)
-        assert.equal(rules.ChemistryItems(head, false, items).length > 0, expected, head);
-    // Only the chemistry glosses go with an entry; a name needs the source's label.
-    assert.deepEqual(rules.ChemistryItems('丁', false, [Item('male adult'), Item('butyl', '(chemistry)')]),
+    for (const [head, glosses, expected, proper = false] of cases)
+        assert.equal(rules.ChemistryItems(head, proper, glosses).length > 0, expected, head);
+    // Only the chemistry glosses go with an entry; a label speaks for every item of its gloss.
+    assert.deepEqual(rules.ChemistryItems('丁', false, [[Item('male adult')], [Item('butyl', '(chemistry)')]]),
                      [Item('butyl', '(chemistry)')]);
-    assert.deepEqual(rules.ChemistryItems('某', true, [Item('sodium chloride')]), []);
+    assert.deepEqual(rules.ChemistryItems('沉淀', false, [[Item('to settle', '(chemistry)'), Item('to precipitate')],
+                                                       [Item('to take shape gradually', '(fig.)')]]),
+                     [Item('to settle', '(chemistry)'), Item('to precipitate')]);
+    assert.deepEqual(rules.ChemistryItems('某', true, [[Item('sodium chloride', '', '(name)')]]), []);
 });
