@@ -38,7 +38,7 @@ function LoadSource(file)
 // One source entry: [traditional, simplified, pinyin, gloss or glosses, variant refs, classifiers].
 function ReadEntry(raw, data, gbk)
 {
-    const [, head, numbered, glossField, variantRefs] = raw;
+    const [traditional, head, numbered, glossField, variantRefs] = raw;
     const glosses = Array.isArray(glossField) ? glossField : [glossField];
     // The package moves a gloss that is nothing but "variant of X" into its variant list.
     const pointers = glosses.length
@@ -46,6 +46,7 @@ function ReadEntry(raw, data, gbk)
         : variantRefs.map(i => ({ how: 'variant of', target: data.variantLookup[i][1] }));
     return {
         head,
+        traditional,
         numbered,
         // "xx5" marks a symbol without a reading.
         pinyin: /\bxx\d/.test(numbered) ? '' : ToneMarks(numbered, mark => gbk.Has(mark)),
@@ -57,14 +58,16 @@ function ReadEntry(raw, data, gbk)
 
 class LineSets
 {
-    constructor() { this.byHead = new Map(); }
+    // traditionalForms: simplified headword -> its traditional forms, in source order.
+    constructor(traditionalForms) { this.byHead = new Map(); this.traditionalForms = traditionalForms; }
 
     Add(entry, items)
     {
         let lineSet = this.byHead.get(entry.head);
         if (!lineSet)
         {
-            lineSet = { head: entry.head, readings: [], aliases: [] };
+            lineSet = { head: entry.head, traditional: this.traditionalForms.get(entry.head) ?? [], readings: [],
+                        aliases: [] };
             this.byHead.set(entry.head, lineSet);
         }
         let reading = lineSet.readings.find(r => r.pinyin === entry.pinyin);
@@ -144,6 +147,24 @@ function WithoutSelfReferences(items, head)
         .map(item => (selfNote.test(item.post) ? { ...item, post: '' } : item));
 }
 
+// The traditional forms of each simplified headword that GBK can write and that differ from
+// it, from every entry, pointers included (沈澱 only points to 沉淀, yet is a form of it).
+function TraditionalForms(entries, gbk)
+{
+    const forms = new Map();
+    // The forms of entries with a meaning first, then those of variants that only point.
+    for (const entry of [...entries.filter(e => !e.pointerOnly), ...entries.filter(e => e.pointerOnly)])
+    {
+        if (!entry.usable || entry.traditional === entry.head || !Headword(entry.traditional, gbk))
+            continue;
+        const list = forms.get(entry.head) ?? [];
+        if (!list.includes(entry.traditional))
+            list.push(entry.traditional);
+        forms.set(entry.head, list);
+    }
+    return forms;
+}
+
 // Gives each entry the items its glosses make, counting what GBK cannot hold.
 function PrepareEntries(entries, gbk, stats)
 {
@@ -177,9 +198,9 @@ function PrepareEntries(entries, gbk, stats)
     }
 }
 
-function BuildGeneral(entries, stats)
+function BuildGeneral(entries, traditionalForms, stats)
 {
-    const sets = new LineSets();
+    const sets = new LineSets(traditionalForms);
     for (const entry of entries)
         if (entry.usable && !entry.pointerOnly)
         {
@@ -209,7 +230,7 @@ function BuildGeneral(entries, stats)
             ++stats.pointersNoTarget;
         else
         {
-            if (!lineSet.aliases.includes(entry.head))
+            if (!lineSet.aliases.includes(entry.head) && !lineSet.traditional.includes(entry.head))
                 lineSet.aliases.push(entry.head);
             ++stats.pointersFolded;
         }
@@ -219,11 +240,11 @@ function BuildGeneral(entries, stats)
 
 // The chemistry entries, each with only its chemistry glosses ("丁" is "butyl" here, not
 // "male adult").
-function BuildTechnical(entries, stats)
+function BuildTechnical(entries, traditionalForms, stats)
 {
     const usable = entries.filter(entry => entry.usable && !entry.pointerOnly);
     const rules = new ChemistryRules(usable.flatMap(entry => entry.items));
-    const sets = new LineSets();
+    const sets = new LineSets(traditionalForms);
     for (const entry of usable)
     {
         const items = rules.ChemistryItems(entry.head, entry.proper, entry.glossItems);
@@ -271,7 +292,9 @@ function Main()
         pointersFolded: 0, pointersUsedIn: 0, pointersSameHead: 0, pointersNoTarget: 0, technicalEntries: 0,
     };
     PrepareEntries(entries, gbk, stats);
-    const generalSets = BuildGeneral(entries, stats);
+    const traditionalForms = TraditionalForms(entries, gbk);
+    stats.traditionalForms = [...traditionalForms.values()].reduce((n, list) => n + list.length, 0);
+    const generalSets = BuildGeneral(entries, traditionalForms, stats);
     const generalLines = Lines(generalSets, kGeneralForm, gbk);
     stats.generalHeadwords = generalSets.byHead.size;
     stats.generalLines = generalLines.length;
@@ -279,7 +302,7 @@ function Main()
         Fail(`the general vocabulary has ${generalLines.length} lines, ` +
              `more than the ${kGeneralCapacity} its table holds`);
 
-    const technicalSets = BuildTechnical(entries, stats);
+    const technicalSets = BuildTechnical(entries, traditionalForms, stats);
     const technicalLines = Lines(technicalSets, kTechnicalForm, gbk);
     stats.technicalHeadwords = technicalSets.byHead.size;
     stats.technicalLines = technicalLines.length;

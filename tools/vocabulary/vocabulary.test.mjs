@@ -104,11 +104,14 @@ test('line sets: whole lines, headword and reading repeated, long glosses cut at
         assert.ok(text.includes(`word${i}`), `word${i}`);
     assert.match(lines.at(-1), /; also\|X\|,\|Y\|$/);
 
-    const technical = LayOut({ head: '硫酸', readings: [{ pinyin: 'liú suān', items: [Item('sulfuric acid', '', 'H2SO4'),
-                                                                                      Item('sulfate')] },
-                                                    { pinyin: 'x', items: [Item('y')] }],
-                               aliases: [] }, kTechnicalForm, byteLength);
-    assert.deepEqual(technical, ['硫酸 [liú suān] sulfuric acid H2SO4; sulfate; [x] y']);
+    // Traditional forms follow the headword on every line, in both forms.
+    const distil = { head: '蒸馏', traditional: ['蒸餾'], aliases: [],
+                     readings: [{ pinyin: 'zhēng liú', items: [Item('to distill'), Item('distillation', '', 'C2')] },
+                                { pinyin: 'x', items: [Item('y')] }] };
+    assert.deepEqual(LayOut(distil, kTechnicalForm, byteLength),
+                     ['蒸馏 蒸餾 [zhēng liú] to distill; distillation C2; [x] y']);
+    assert.deepEqual(LayOut(distil, kGeneralForm, byteLength),
+                     ['|蒸馏|蒸餾|[zhēng liú]|to distill|;|distillation|C2; [x]|y|']);
 });
 
 test('chemistry: labels, terms and characters in, false friends out', () => {
