@@ -11,6 +11,9 @@ import { GlossItems, ParsePointer } from './glosses.mjs';
 import { kGeneralForm, kMaxLineBytes, kTechnicalForm, LayOut } from './layout.mjs';
 import { ToneMarks } from './pinyin.mjs';
 import { ChemistryRules } from './chemistry.mjs';
+import { ApplyCorrections, ReadCorrections } from './corrections.mjs';
+
+const kDataDir = path.join(path.dirname(new URL(import.meta.url).pathname), '..', '..', 'data');
 
 const kGeneralCapacity = 120000;  // kGeneralCapacity of src/vocabulary/VocabularyTable.h
 const kTechnicalCapacity = 300000;
@@ -284,11 +287,21 @@ function Main()
     if (!sourceFile || !outDir)
         Fail('usage: node build.mjs ALL_JS OUT_DIR');
     const data = LoadSource(sourceFile);
+    let corrections;
+    try
+    {
+        corrections = ApplyCorrections(data.all,
+                                       ReadCorrections(fs.readFileSync(path.join(kDataDir, 'corrections.tsv'), 'utf8')));
+    }
+    catch (error)
+    {
+        Fail(error.message);
+    }
     const gbk = new Gbk(BuildGbkTable());
     const entries = data.all.map(raw => ReadEntry(raw, data, gbk));
 
     const stats = {
-        sourceEntries: entries.length, headNotGbk: 0, glossesNotGbk: 0, noGlossLeft: 0, entriesKept: 0,
+        sourceEntries: entries.length, corrections, headNotGbk: 0, glossesNotGbk: 0, noGlossLeft: 0, entriesKept: 0,
         pointersFolded: 0, pointersUsedIn: 0, pointersSameHead: 0, pointersNoTarget: 0, technicalEntries: 0,
     };
     PrepareEntries(entries, gbk, stats);

@@ -4,7 +4,10 @@
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
 
+import fs from 'node:fs';
+
 import { ChemistryRules } from './chemistry.mjs';
+import { ApplyCorrections, ReadCorrections } from './corrections.mjs';
 import { BuildGbkTable, Gbk } from './gbk.mjs';
 import { GlossItems, IsFormula, ParsePointer } from './glosses.mjs';
 import { kGeneralForm, kMaxLineBytes, kTechnicalForm, LayOut } from './layout.mjs';
@@ -156,4 +159,20 @@ test('chemistry: labels, terms and characters in, false friends out', () => {
                                                        [Item('to take shape gradually', '(fig.)')]]),
                      [Item('to settle', '(chemistry)'), Item('to precipitate')]);
     assert.deepEqual(rules.ChemistryItems('某', true, [[Item('sodium chloride', '', '(name)')]]), []);
+});
+
+test('source corrections: each applies exactly once or the build stops', () => {
+    const Source = () => [['丙酮', '丙酮', 'bing3 tong2', 'acetone CH3COCH', [], []],
+                          ['醛基', '醛基', 'quan2 ji1', ['aldehyde group -COH', 'x -COH'], [], []]];
+    const Fix = (head, wrong, right) => ({ head, wrong, right, reason: 'r', line: 1 });
+    const source = Source();
+    ApplyCorrections(source, [Fix('丙酮', 'CH3COCH', 'CH3COCH3'), Fix('醛基', 'group -COH', 'group -CHO')]);
+    assert.deepEqual([source[0][3], source[1][3]], ['acetone CH3COCH3', ['aldehyde group -CHO', 'x -COH']]);
+    // Gone from the source, found twice, or only under another headword: stop.
+    for (const fix of [Fix('丙酮', 'C3H6O', 'x'), Fix('醛基', '-COH', '-CHO'), Fix('醛基', 'CH3COCH', 'x')])
+        assert.throws(() => ApplyCorrections(Source(), [fix]), /found [02] times/, fix.wrong);
+    // The committed list: four fields a line, each right text differing from its wrong one.
+    const committed = ReadCorrections(fs.readFileSync(new URL('../../data/corrections.tsv', import.meta.url), 'utf8'));
+    assert.ok(committed.length >= 4);
+    assert.throws(() => ReadCorrections('丙酮\tCH3COCH\tCH3COCH'), /corrections line 1/);
 });
