@@ -12,6 +12,7 @@ import { kGeneralForm, kMaxLineBytes, kTechnicalForm, LayOut } from './layout.mj
 import { ToneMarks } from './pinyin.mjs';
 import { ChemistryRules } from './chemistry.mjs';
 import { ApplyCorrections, ReadCorrections } from './corrections.mjs';
+import { ParseGlossary } from './glossary.mjs';
 
 const kDataDir = path.join(path.dirname(new URL(import.meta.url).pathname), '..', '..', 'data');
 
@@ -260,6 +261,35 @@ function BuildTechnical(entries, traditionalForms, stats)
     return sets;
 }
 
+// The project's glossary (data/glossary/glossary.txt) into the technical line sets: a term
+// CC-CEDICT has as well gains the glossary's English beside the source's glosses (in the
+// same reading when the pinyin agrees), any other becomes a headword of its own.
+function MergeGlossary(sets, glossary, cedictHeads, gbk, stats)
+{
+    Object.assign(stats, { glossaryTerms: glossary.length, glossaryNotGbk: 0, glossaryNewHeadwords: 0,
+                           glossaryAddedToCedictHeadwords: 0, glossaryNotInCedict: 0 });
+    for (const term of glossary)
+    {
+        const items = term.english.flatMap(english => GlossItems(english, gbk) ?? []);
+        if (!Headword(term.simplified, gbk) || !items.length)
+        {
+            ++stats.glossaryNotGbk;
+            continue;
+        }
+        if (!cedictHeads.has(term.simplified))
+            ++stats.glossaryNotInCedict;
+        if (sets.byHead.has(term.simplified))
+            ++stats.glossaryAddedToCedictHeadwords;
+        else
+            ++stats.glossaryNewHeadwords;
+        sets.Add({ head: term.simplified, pinyin: term.pinyin, proper: false }, items);
+        const lineSet = sets.byHead.get(term.simplified);
+        // A fresh array: the general lines share the source's.
+        if (term.traditional && Headword(term.traditional, gbk) && !lineSet.traditional.includes(term.traditional))
+            lineSet.traditional = [...lineSet.traditional, term.traditional];
+    }
+}
+
 function Lines(sets, form, gbk)
 {
     const byteLength = text => gbk.ByteLength(text);
@@ -316,6 +346,10 @@ function Main()
              `more than the ${kGeneralCapacity} its table holds`);
 
     const technicalSets = BuildTechnical(entries, traditionalForms, stats);
+    const glossaryFile = path.join(kDataDir, 'glossary', 'glossary.txt');
+    if (fs.existsSync(glossaryFile))
+        MergeGlossary(technicalSets, ParseGlossary(fs.readFileSync(glossaryFile, 'utf8')),
+                      new Set(entries.map(entry => entry.head)), gbk, stats);
     const technicalLines = Lines(technicalSets, kTechnicalForm, gbk);
     stats.technicalHeadwords = technicalSets.byHead.size;
     stats.technicalLines = technicalLines.length;

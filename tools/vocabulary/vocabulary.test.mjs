@@ -8,6 +8,7 @@ import fs from 'node:fs';
 
 import { ChemistryRules } from './chemistry.mjs';
 import { ApplyCorrections, ReadCorrections } from './corrections.mjs';
+import { Admit, CedictWords, Derive } from './glossary.mjs';
 import { BuildGbkTable, Gbk } from './gbk.mjs';
 import { GlossItems, IsFormula, ParsePointer } from './glosses.mjs';
 import { kGeneralForm, kMaxLineBytes, kTechnicalForm, LayOut } from './layout.mjs';
@@ -175,4 +176,43 @@ test('source corrections: each applies exactly once or the build stops', () => {
     const committed = ReadCorrections(fs.readFileSync(new URL('../../data/corrections.tsv', import.meta.url), 'utf8'));
     assert.ok(committed.length >= 4);
     assert.throws(() => ReadCorrections('丙酮\tCH3COCH\tCH3COCH'), /corrections line 1/);
+});
+
+test('glossary: admitted by agreement or settlement; pinyin and traditional from CC-CEDICT words', () => {
+    const terms = [['reflux ratio', 'u'], ['conversion', 'r'], ['yield', 'r'], ['flooding', 'u'], ['weeping', 'u'],
+                   ['(x)', 'u']];
+    const one = new Map([['reflux ratio', '回流比'], ['conversion', '转化率'], ['yield', '产率'], ['flooding', '液泛'],
+                         ['weeping', ''], ['(x)', '（甲）']]);
+    const two = new Map([['reflux ratio', '回流比'], ['conversion', '转化 率'], ['yield', '收率'], ['flooding', '淹塔'],
+                         ['weeping', ''], ['(x)', '(甲)']]);
+    const settled = new Map([['yield', '收率'], ['flooding', '']]);
+    const { admitted, counts } = Admit(terms, one, two, settled);
+    assert.deepEqual(admitted.map(t => `${t.english}=${t.simplified}:${t.how}`),
+                     ['reflux ratio=回流比:agreed', 'conversion=转化率:agreed', 'yield=收率:settled', '(x)=(甲):agreed']);
+    assert.deepEqual([counts.settledDropped, counts.unknown], [1, 1]);
+
+    // 率 is lǜ in two words and shuài in one; 回流 is a word, so 回 never stands alone.
+    const cedict = new CedictWords([
+        ['回流', '回流', 'hui2 liu2', 'reflux'], ['比', '比', 'bi3', 'ratio'], ['回', '回', 'hui2', 'to return'],
+        ['流', '流', 'liu2', 'to flow'], ['轉化', '转化', 'zhuan3 hua4', 'to transform'],
+        ['率', '率', 'lu:4', 'rate'], ['率', '率', 'shuai4', 'to lead'], ['效率', '效率', 'xiao4 lu:4', 'efficiency'],
+        ['頻率', '频率', 'pin2 lu:4', 'frequency'], ['率領', '率领', 'shuai4 ling3', 'to lead'],
+        ['乾', '干', 'gan1', 'dry'], ['幹', '干', 'gan4', 'to do'], ['乾燥', '干燥', 'gan1 zao4', 'dry'],
+        ['幹部', '干部', 'gan4 bu4', 'cadre'], ['乾杯', '干杯', 'gan1 bei1', 'cheers'], ['器', '器', 'qi4', 'device'],
+    ]);
+    const cases = [
+        ['回流比', { pinyin: 'huí liú bǐ', traditional: '', chosen: [] }],
+        ['转化率', { pinyin: 'zhuǎn huà lǜ', traditional: '轉化率', chosen: ['率 lǜ'] }],
+        ['干器', { pinyin: 'gān qì', traditional: '乾器', chosen: ['干 gān', '干 乾'] }],
+        ['pH比', { pinyin: 'pH bǐ', traditional: '', chosen: [] }],
+        ['回氦', null],
+    ];
+    for (const [term, expected] of cases)
+    {
+        const derived = Derive(term, cedict, new Map(), () => true);
+        assert.deepEqual(derived && { pinyin: derived.pinyin, traditional: derived.traditional,
+                                      chosen: derived.choices.map(c => `${c.word} ${c.value}`) }, expected, term);
+    }
+    // A reviewed reading overrides the count for a character standing alone.
+    assert.equal(Derive('转化率', cedict, new Map([['率', 'shuai4']])).pinyin, 'zhuǎn huà shuài');
 });
