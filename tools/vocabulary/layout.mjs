@@ -7,11 +7,12 @@ export const kMaxLineBytes = 253;
 // two "|", so typing any of them is an exact match; ";" keeps glosses apart once "|" shows
 // as a blank.
 //   |硫酸|[liú suān]|sulfuric acid|H2SO4;|sulfate|
-//   |蒸馏|蒸餾|[zhēng liú]|to distill|;|distillation|
+//   |蒸馏|,|蒸餾|[zhēng liú]|to distill|;|distillation|
 //   |行|[háng]|row|;|line|; [xíng] (bound form)|to walk|;|to go|
 //   |惠州市|[huì zhōu shì]|Huizhou, prefecture-level city ...|; also|惠州|
 export const kGeneralForm = {
-    Start: (head, traditional = []) => `|${[head, ...traditional].join('|')}|`,
+    // Each form between its own two bars, so "|" still comes in pairs.
+    Start: (head, traditional = []) => [head, ...traditional].map(form => `|${form}|`).join(','),
     Item: ({ pre, core, post }) => (core ? `${pre}|${core}|${post}` : [pre, post].filter(Boolean).join(' ')),
     // A piece opening its reading on a line: after the headword, or after another
     // reading's pieces, kept apart by ";" as any two glosses are (so a note never runs

@@ -115,7 +115,7 @@ test('line sets: whole lines, headword and reading repeated, long glosses cut at
     assert.deepEqual(LayOut(distil, kTechnicalForm, byteLength),
                      ['蒸馏 蒸餾 [zhēng liú] to distill; distillation C2; [x] y']);
     assert.deepEqual(LayOut(distil, kGeneralForm, byteLength),
-                     ['|蒸馏|蒸餾|[zhēng liú]|to distill|;|distillation|C2; [x]|y|']);
+                     ['|蒸馏|,|蒸餾|[zhēng liú]|to distill|;|distillation|C2; [x]|y|']);
 });
 
 test('chemistry: labels, terms and characters in, false friends out', () => {
