@@ -267,27 +267,33 @@ function BuildTechnical(entries, traditionalForms, stats)
 // same reading when the pinyin agrees), any other becomes a headword of its own.
 function MergeGlossary(sets, glossary, cedictHeads, gbk, stats)
 {
-    Object.assign(stats, { glossaryTerms: glossary.length, glossaryNotGbk: 0, glossaryNewHeadwords: 0,
-                           glossaryAddedToCedictHeadwords: 0, glossaryNotInCedict: 0 });
+    Object.assign(stats, { glossaryTerms: glossary.length, glossaryNotGbk: 0, glossaryTraditionalHead: 0,
+                           glossaryNewHeadwords: 0, glossaryAddedToCedictHeadwords: 0, glossaryNotInCedict: 0 });
     for (const term of glossary)
     {
         const items = term.english.flatMap(english => GlossItems(english, gbk) ?? []);
-        if (!Headword(term.simplified, gbk) || !items.length)
+        // The newest elements' simplified characters (𬬻, 鿏) are not in GBK; their
+        // traditional forms (鑪, 䥑) often are, and then head the line.
+        const traditional = term.traditional && Headword(term.traditional, gbk) ? term.traditional : '';
+        const head = Headword(term.simplified, gbk) ? term.simplified : traditional;
+        if (!head || !items.length)
         {
             ++stats.glossaryNotGbk;
             continue;
         }
+        if (head !== term.simplified)
+            ++stats.glossaryTraditionalHead;
         if (!cedictHeads.has(term.simplified))
             ++stats.glossaryNotInCedict;
-        if (sets.byHead.has(term.simplified))
+        if (sets.byHead.has(head))
             ++stats.glossaryAddedToCedictHeadwords;
         else
             ++stats.glossaryNewHeadwords;
-        sets.Add({ head: term.simplified, pinyin: term.pinyin, proper: false }, items);
-        const lineSet = sets.byHead.get(term.simplified);
+        sets.Add({ head, pinyin: term.pinyin, proper: false }, items);
+        const lineSet = sets.byHead.get(head);
         // A fresh array: the general lines share the source's.
-        if (term.traditional && Headword(term.traditional, gbk) && !lineSet.traditional.includes(term.traditional))
-            lineSet.traditional = [...lineSet.traditional, term.traditional];
+        if (traditional && traditional !== head && !lineSet.traditional.includes(traditional))
+            lineSet.traditional = [...lineSet.traditional, traditional];
     }
 }
 

@@ -112,19 +112,20 @@ export class CedictWords
 
     Has(word) { return this.words.has(word); }
 
-    // A Han run cut into CC-CEDICT words, the longest first wherever it stands (leftmost of
-    // equal length), then what is left on either side; null when a character is unknown.
-    Segment(run)
+    // A Han run cut into CC-CEDICT words (and the reviewed words of `extra`), the longest
+    // first wherever it stands (leftmost of equal length), then what is left on either side;
+    // null when a character is unknown.
+    Segment(run, extra = new Map())
     {
         const characters = [...run];
         for (let length = characters.length; length >= 1; --length)
             for (let at = 0; at + length <= characters.length; ++at)
             {
                 const word = characters.slice(at, at + length).join('');
-                if (!this.words.has(word))
+                if (!this.words.has(word) && !extra.has(word))
                     continue;
-                const left = this.Segment(characters.slice(0, at).join(''));
-                const right = this.Segment(characters.slice(at + length).join(''));
+                const left = this.Segment(characters.slice(0, at).join(''), extra);
+                const right = this.Segment(characters.slice(at + length).join(''), extra);
                 return left && right ? [...left, word, ...right] : null;
             }
         return characters.length ? null : [];
@@ -162,9 +163,11 @@ export class CedictWords
 }
 
 // A term's pinyin (tone marks) and traditional form, with the choices made on the way, or
-// null when CC-CEDICT does not know one of its characters. overrides: Map character ->
-// numbered syllable, reviewed readings of polyphonic characters standing alone.
-export function Derive(simplified, cedict, overrides = new Map(), accepts = () => true)
+// null when CC-CEDICT does not know one of its characters. overrides: Map word -> numbered
+// reading, reviewed readings (data/glossary/readings.tsv) that win over CC-CEDICT's counts:
+// a polyphonic character standing alone (相 "phase" is xiàng) or a word cut wrongly. forms:
+// Map word -> traditional form, reviewed likewise (data/glossary/forms.tsv).
+export function Derive(simplified, cedict, overrides = new Map(), accepts = () => true, forms = new Map())
 {
     const syllables = [];
     let traditional = '';
@@ -178,35 +181,59 @@ export function Derive(simplified, cedict, overrides = new Map(), accepts = () =
             traditional += run;
             continue;
         }
-        const words = cedict.Segment(run);
+        const words = cedict.Segment(run, overrides);
         if (!words)
             return null;
         for (const word of words)
         {
-            let reading = cedict.Reading(word);
+            let reading;
             const override = overrides.get(word)?.toLowerCase().replace(/u:/g, 'v');
-            if ([...word].length === 1 && override && reading.alternatives.length)
-                reading = { value: override, alternatives: [reading.value, ...reading.alternatives].filter(r => r !== override),
-                            reviewed: true };
+            if (override)
+            {
+                const known = cedict.Has(word) ? cedict.Reading(word) : null;
+                reading = { value: override, reviewed: true,
+                            alternatives: known ? [known.value, ...known.alternatives].filter(r => r !== override) : [] };
+            }
+            else
+                reading = cedict.Reading(word);
             const Marked = numbered => numbered.split(' ').map(syllable => ToneMarks(syllable.replace(/v/g, 'u:'), accepts))
                                                .join(' ');
-            if (reading.alternatives.length)
+            if (reading.alternatives.length || reading.reviewed)
                 choices.push({ kind: 'pinyin', word, value: Marked(reading.value),
                                alternatives: reading.alternatives.map(Marked),
                                basis: reading.reviewed ? 'reviewed (readings.tsv)' : 'most frequent in CC-CEDICT words' });
             syllables.push(Marked(reading.value));
-            const form = cedict.Form(word);
-            if (form.alternatives.length)
-                choices.push({ kind: 'traditional', word, value: form.value, alternatives: form.alternatives,
-                               basis: 'most frequent in CC-CEDICT words' });
-            traditional += form.value;
+            // A reviewed word CC-CEDICT lacks takes its characters' forms; a reviewed
+            // character it lacks keeps its own.
+            for (const part of cedict.Has(word) || forms.has(word) ? [word] : [...word])
+            {
+                if (forms.has(part))
+                {
+                    choices.push({ kind: 'traditional', word: part, value: forms.get(part), alternatives: [],
+                                   basis: 'reviewed (forms.tsv)' });
+                    traditional += forms.get(part);
+                    continue;
+                }
+                if (!cedict.Has(part) && overrides.has(part))
+                {
+                    traditional += part;
+                    continue;
+                }
+                if (!cedict.Has(part))
+                    return null;
+                const form = cedict.Form(part);
+                if (form.alternatives.length)
+                    choices.push({ kind: 'traditional', word: part, value: form.value, alternatives: form.alternatives,
+                                   basis: 'most frequent in CC-CEDICT words' });
+                traditional += form.value;
+            }
         }
     }
     return { pinyin: syllables.join(' '), traditional: traditional === simplified ? '' : traditional, choices };
 }
 
 // The glossary's lines: one a Chinese term, the English terms that render to it merged.
-export function GlossaryLines(admitted, cedict, overrides, accepts)
+export function GlossaryLines(admitted, cedict, overrides, accepts, forms)
 {
     const byChinese = new Map();
     for (const term of admitted)
@@ -228,7 +255,7 @@ export function GlossaryLines(admitted, cedict, overrides, accepts)
     const underived = [];
     for (const term of byChinese.values())
     {
-        const derived = Derive(term.simplified, cedict, overrides, accepts);
+        const derived = Derive(term.simplified, cedict, overrides, accepts, forms);
         if (!derived)
         {
             underived.push(term);
@@ -286,7 +313,8 @@ function Main()
     const data = JSON.parse(text.slice('export default '.length).replace(/;?\s*$/, ''));
     const cedict = new CedictWords(data.all);
     const overrides = new Map(Read('readings.tsv').map(([character, numbered]) => [character, numbered]));
-    const { lines, chosen, underived } = GlossaryLines(admitted, cedict, overrides);
+    const forms = new Map(Read('forms.tsv').map(([word, traditional]) => [word, traditional]));
+    const { lines, chosen, underived } = GlossaryLines(admitted, cedict, overrides, undefined, forms);
 
     fs.mkdirSync(outDir, { recursive: true });
     fs.writeFileSync(path.join(outDir, 'glossary.txt'), lines.map(line => `${FormatLine(line)}\n`).join(''));
