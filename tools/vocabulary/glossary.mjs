@@ -295,16 +295,9 @@ function Main()
         process.exit(2);
     }
     const Read = name => ReadTable(fs.readFileSync(path.join(dir, name), 'utf8'));
-    // The English lists, first category wins for a term listed twice.
-    const terms = [];
-    const seen = new Set();
-    for (const name of fs.readdirSync(dir).filter(n => /^terms-.*\.tsv$/.test(n)).sort())
-        for (const [english, category] of Read(name))
-            if (!seen.has(english))
-            {
-                seen.add(english);
-                terms.push([english, category]);
-            }
+    // The English terms (terms-A/B/C.tsv deduplicated, case-insensitively, in that order),
+    // the order both keyings follow.
+    const terms = Read('terms.tsv');
     const keying = name => new Map(Read(name).map(([english, chinese = '']) => [english, chinese]));
     const settled = fs.existsSync(path.join(dir, 'settled.tsv')) ? keying('settled.tsv') : new Map();
     const { admitted, counts } = Admit(terms, keying('keying-1.tsv'), keying('keying-2.tsv'), settled);
