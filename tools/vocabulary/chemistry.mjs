@@ -245,9 +245,14 @@ const kNotChemistryHeadwords = new Set([
 ]);
 
 // Headwords of the laboratory and the plant whose glosses name no substance ("funnel",
-// "entropy", "to filter"): every gloss of theirs goes in.
-const kChemistryHeadwords = new Set([
-    '熵', '换热器', '雷诺数', '指示剂', '漏斗', '量筒', '黏度', '粘度', '流体力学', '蒸发', '过滤',
+// "entropy", "to filter"), each with the glosses that go in (null: all of them). The last
+// group was found by trying a first-years' term list on the data.
+const kChemistryHeadwords = new Map([
+    ...['熵', '换热器', '雷诺数', '指示剂', '漏斗', '量筒', '黏度', '粘度', '流体力学', '蒸发', '过滤']
+        .map(head => [head, null]),
+    ...['沸点', '熔点', '内能', '潜热', '红外光谱', '核磁共振', '湿度', '风机', '阀门', '传热', '培养皿']
+        .map(head => [head, null]),
+    ['水', /^water$/], ['扰动', /^disturbance$/],
 ]);
 
 // Metals whose English names mean other things too ("iron", "lead", "tin"): the whole gloss
@@ -343,7 +348,7 @@ export class ChemistryRules
         if (kNotChemistryHeadwords.has(head))
             return [];
         if (kChemistryHeadwords.has(head))
-            return glosses.flat();
+            return glosses.flat().filter(item => kChemistryHeadwords.get(head)?.test(item.core) ?? true);
         const items = glosses.flat();
         // "acid" beside "sour" is the taste (酸溜溜), not the substance.
         const taste = items.some(item => /^(?:sour|tart)$/i.test(item.core));

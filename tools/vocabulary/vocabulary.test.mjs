@@ -145,6 +145,7 @@ test('chemistry: labels, terms and characters in, false friends out', () => {
         ['门捷列夫', [Gloss(Item('Dmitri Mendeleev', '', '(1834-1907), Russian chemist'))], false, true],
         // Reviewed by hand: in without a chemical word, out despite one.
         ['漏斗', [Gloss(Item('funnel'))], true],
+        ['水', [Gloss(Item('to swim'))], false],
         ['插管', [Gloss(Item('to intubate', '(medicine)'))], false],
         ['医药商店', [Gloss(Item('chemist'))], false],
         // A figure of speech is out as a whole, wherever its note stands.
