@@ -192,20 +192,22 @@ test('glossary: admitted by agreement or settlement; pinyin and traditional from
                      ['reflux ratio=回流比:agreed', 'conversion=转化率:agreed', 'yield=收率:settled', '(x)=(甲):agreed']);
     assert.deepEqual([counts.settledDropped, counts.unknown], [1, 1]);
 
-    // 率 is lǜ in two words and shuài in one; 回流 is a word, so 回 never stands alone.
+    // 率 is lǜ in two words and shuài in one; 回流 and 银行 are words, so 回 and 行 never stand alone.
     const cedict = new CedictWords([
         ['回流', '回流', 'hui2 liu2', 'reflux'], ['比', '比', 'bi3', 'ratio'], ['回', '回', 'hui2', 'to return'],
         ['流', '流', 'liu2', 'to flow'], ['轉化', '转化', 'zhuan3 hua4', 'to transform'],
-        ['率', '率', 'lu:4', 'rate'], ['率', '率', 'shuai4', 'to lead'], ['效率', '效率', 'xiao4 lu:4', 'efficiency'],
+        ['率', '率', 'shuai4', 'to lead'], ['率', '率', 'lu:4', 'rate'], ['效率', '效率', 'xiao4 lu:4', 'efficiency'],
         ['頻率', '频率', 'pin2 lu:4', 'frequency'], ['率領', '率领', 'shuai4 ling3', 'to lead'],
-        ['乾', '干', 'gan1', 'dry'], ['幹', '干', 'gan4', 'to do'], ['乾燥', '干燥', 'gan1 zao4', 'dry'],
+        ['幹', '干', 'gan4', 'to do'], ['乾', '干', 'gan1', 'dry'], ['乾燥', '干燥', 'gan1 zao4', 'dry'],
         ['幹部', '干部', 'gan4 bu4', 'cadre'], ['乾杯', '干杯', 'gan1 bei1', 'cheers'], ['器', '器', 'qi4', 'device'],
+        ['銀', '银', 'yin2', 'silver'], ['行', '行', 'xing2', 'to walk'], ['銀行', '银行', 'yin2 hang2', 'bank'],
     ]);
     const cases = [
         ['回流比', { pinyin: 'huí liú bǐ', traditional: '', chosen: [] }],
         ['转化率', { pinyin: 'zhuǎn huà lǜ', traditional: '轉化率', chosen: ['率 lǜ'] }],
         ['干器', { pinyin: 'gān qì', traditional: '乾器', chosen: ['干 gān', '干 乾'] }],
         ['pH比', { pinyin: 'pH bǐ', traditional: '', chosen: [] }],
+        ['银行', { pinyin: 'yín háng', traditional: '銀行', chosen: [] }],
         ['回氦', null],
     ];
     for (const [term, expected] of cases)
