@@ -170,7 +170,7 @@ TEST(BundledVocabulary, LoadsThroughTheRealLoadersWithinTheTables)
     };
     const Case cases[] = {
         {"general", General(), {kFindEvent}, 100000},
-        {"technical", Technical(), {kszTechnicalLoading, kszTechnicalLoaded, kFindEvent}, 2000},
+        {"technical", Technical(), {kszTechnicalLoading, kszTechnicalLoaded, kFindEvent}, 7000},
     };
     for (const auto& c : cases)
     {
