@@ -245,19 +245,24 @@ function BuildGeneral(entries, traditionalForms, stats)
 
 // The chemistry entries, each with only its chemistry glosses ("丁" is "butyl" here, not
 // "male adult").
-function BuildTechnical(entries, traditionalForms, stats)
+function BuildTechnical(entries, stats, gbk)
 {
     const usable = entries.filter(entry => entry.usable && !entry.pointerOnly);
     const rules = new ChemistryRules(usable.flatMap(entry => entry.items));
-    const sets = new LineSets(traditionalForms);
+    const kept = [];
     for (const entry of usable)
     {
         const items = rules.ChemistryItems(entry.head, entry.proper, entry.glossItems);
         if (items.length)
-        {
-            sets.Add(entry, items);
-            ++stats.technicalEntries;
-        }
+            kept.push({ entry, items });
+    }
+    // Only the traditional forms of the readings kept: 分子 "molecule" is not 份子 "member".
+    const readings = new Set(kept.map(({ entry }) => `${entry.head}|${entry.pinyin}`));
+    const sets = new LineSets(TraditionalForms(entries.filter(e => readings.has(`${e.head}|${e.pinyin}`)), gbk));
+    for (const { entry, items } of kept)
+    {
+        sets.Add(entry, items);
+        ++stats.technicalEntries;
     }
     return sets;
 }
@@ -352,7 +357,7 @@ function Main()
         Fail(`the general vocabulary has ${generalLines.length} lines, ` +
              `more than the ${kGeneralCapacity} its table holds`);
 
-    const technicalSets = BuildTechnical(entries, traditionalForms, stats);
+    const technicalSets = BuildTechnical(entries, stats, gbk);
     if (fs.existsSync(glossaryFile))
         MergeGlossary(technicalSets, ParseGlossary(fs.readFileSync(glossaryFile, 'utf8')),
                       new Set(entries.map(entry => entry.head)), gbk, stats);
