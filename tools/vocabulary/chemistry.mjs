@@ -209,7 +209,7 @@ const kExcludeRe = new RegExp('(?<![\\w-])(?:' + [
     'rock \\((?:geology|containing)', 'skincare', 'sleepy', 'beer', 'wine', 'liquor', 'watch', 'clock',
     'ray tube', 'transistor', 'TCM', 'sprouting', 'germination', 'bacteria', 'bacterium', 'Staphylococcus',
     'humor', 'eye', 'physiology', 'skin', 'food', 'cooking', 'vermicelli', 'jelly', 'khaki', 'cotton',
-    'suppository', 'algae', 'display', 'screen', 'lit\\.', 'fig\\.',
+    'suppository', 'stomach', 'algae', 'display', 'screen', 'lit\\.', 'fig\\.',
 ].join('|') + ')(?![\\w-])', 'i');
 
 // Characters that occur almost only in chemical names; those that also make common words
@@ -236,9 +236,38 @@ function Words(text)
     return text.toLowerCase().match(/[a-z][a-z-]*/g) ?? [];
 }
 
-// Headwords that the rules take in but a chemist would not: nutrition, physiology and
-// radiobiology that merely mention a substance. Found by spot checks.
-const kNotChemistryHeadwords = new Set(['慢碳', '血凝', '氧效应', '晕碳', '吸氧', '缺氧', '服食', '碱腺', '表蒙子']);
+// Headwords that the rules take in but a chemist would not: nutrition, physiology, medicine
+// and radiobiology that merely mention a substance or end like one. Found by spot checks.
+const kNotChemistryHeadwords = new Set([
+    '慢碳', '血凝', '氧效应', '晕碳', '吸氧', '缺氧', '服食', '碱腺', '表蒙子',
+    '插管', '心动图', '四大发明', '医药商店', '清热', '结扎', '胬肉', '胭脂鱼', '连枷胸', '四不像',
+    '嗳腐吞酸', '莱猪', '龛影', '斥卤',
+]);
+
+// Headwords of the laboratory and the plant whose glosses name no substance ("funnel",
+// "entropy", "to filter"), each with the glosses that go in (null: all of them). The last
+// group was found by trying a first-years' term list on the data.
+const kChemistryHeadwords = new Map([
+    ...['熵', '换热器', '雷诺数', '指示剂', '漏斗', '量筒', '黏度', '粘度', '流体力学', '蒸发', '过滤']
+        .map(head => [head, null]),
+    ...['沸点', '熔点', '内能', '潜热', '红外光谱', '核磁共振', '湿度', '风机', '阀门', '传热', '培养皿']
+        .map(head => [head, null]),
+    ['水', /^water$/], ['扰动', /^disturbance$/],
+]);
+
+// Metals whose English names mean other things too ("iron", "lead", "tin"): the whole gloss
+// counts when the headword is made of metal characters alone (铁 "iron", 水银 "mercury"), not in
+// 烙铁 "iron" (for soldering), 领导 "lead" or 罐头 "tin".
+const kMetalNames = new Set(['iron', 'silver', 'gold', 'copper', 'lead', 'tin', 'mercury', 'platinum', 'nickel',
+                             'cobalt', 'zinc']);
+const kMetalHeadCharacters = '金银铜铁铅锡汞铂镍钴锌镴水白黄';
+const kMetalNoteRe = /^(?:\((?:metal|chemistry)\))?$/;
+
+// Notes that make a whole gloss a figure of speech: no half of it is chemistry.
+const kFigureRe = /(?<![\w-])(?:idiom|proverb|saying|lit\.|fig\.)(?![\w-])/i;
+// A name (a capitalised reading) that is a person, a firm or a product, not a thing of the
+// field: a person's years, "(name)", a brand.
+const kPersonRe = /\(\d{3,4}\s*[-–]|\(name\)|\b(?:chemist|scientist|laureate|astronomer|Association|Petroleum|pipeline|brand|cult|Dodge|fried rice|Disciplines)\b/;
 
 // Decides entry by entry, knowing how often each gloss word occurs in the whole source.
 export class ChemistryRules
@@ -290,6 +319,9 @@ export class ChemistryRules
             return null;
         if (this.HasStrongTerm(text) || kWholeGlosses.has(item.core.toLowerCase()))
             return 'term';
+        if (kMetalNames.has(item.core.toLowerCase()) && kMetalNoteRe.test(item.post) &&
+            [...head].every(c => kMetalHeadCharacters.includes(c)))
+            return 'term';
         const pure = Has(head, kPureCharacters);
         const ambiguous = Has(head, kAmbiguousCharacters);
         if ((pure && kWeakRe.test(text)) || (ambiguous && kAmbiguousWeakRe.test(text)))
@@ -306,18 +338,39 @@ export class ChemistryRules
         return null;
     }
 
-    // The items that make a technical entry of it (empty when it is none). A name (a
-    // capitalised reading) gets in only by the source's own label.
-    ChemistryItems(head, proper, items)
+    // The items that make a technical entry of it (empty when it is none). glosses: the
+    // items of each source gloss, one array a gloss. A label covers every item of its gloss
+    // ("(chemistry) to settle; to precipitate"); a figure of speech rules out every item of
+    // its gloss, wherever its note stands. A name (a capitalised reading) gets in by the
+    // source's label, or by a chemical term when it is no person, firm or brand.
+    ChemistryItems(head, proper, glosses)
     {
         if (kNotChemistryHeadwords.has(head))
             return [];
+        if (kChemistryHeadwords.has(head))
+            return glosses.flat().filter(item => kChemistryHeadwords.get(head)?.test(item.core) ?? true);
+        const items = glosses.flat();
         // "acid" beside "sour" is the taste (酸溜溜), not the substance.
         const taste = items.some(item => /^(?:sour|tart)$/i.test(item.core));
-        const reasons = items.map(item => (taste && /^acid(?:ic)?$/i.test(item.core)
-                                               ? null : this.ItemReason(head, item)));
-        if (proper && !reasons.includes('label'))
+        const kept = [];
+        let labelled = false;
+        let person = false;
+        for (const gloss of glosses)
+        {
+            const reasons = gloss.map(item => (taste && /^acid(?:ic)?$/i.test(item.core)
+                                                   ? null : this.ItemReason(head, item)));
+            person ||= gloss.some(item => kPersonRe.test(ItemText(item)));
+            if (reasons.includes('label'))
+            {
+                // Not an item that carries a label of its own ("(medicine) to undergo dialysis").
+                labelled = true;
+                kept.push(...gloss.filter((item, i) => reasons[i] !== null || !item.pre));
+            }
+            else if (!gloss.some(item => kFigureRe.test(ItemText(item))))
+                kept.push(...gloss.filter((item, i) => reasons[i] !== null));
+        }
+        if (proper && !labelled && person)
             return [];
-        return items.filter((item, i) => reasons[i] !== null);
+        return kept;
     }
 }

@@ -3,19 +3,23 @@
 // several, each repeating the headword and the reading it continues.
 export const kMaxLineBytes = 253;
 
-// General lines: the headword, every gloss and every alias between two "|", so typing any
-// of them is an exact match; ";" keeps glosses apart once "|" shows as a blank.
+// General lines: the headword, its traditional forms, every gloss and every alias between
+// two "|", so typing any of them is an exact match; ";" keeps glosses apart once "|" shows
+// as a blank.
 //   |硫酸|[liú suān]|sulfuric acid|H2SO4;|sulfate|
-//   |行|[háng]|row|;|line|[xíng] (bound form)|to walk|;|to go|
+//   |蒸馏|,|蒸餾|[zhēng liú]|to distill|;|distillation|
+//   |行|[háng]|row|;|line|; [xíng] (bound form)|to walk|;|to go|
 //   |惠州市|[huì zhōu shì]|Huizhou, prefecture-level city ...|; also|惠州|
 export const kGeneralForm = {
-    Start: head => `|${head}|`,
+    // Each form between its own two bars, so "|" still comes in pairs.
+    Start: (head, traditional = []) => [head, ...traditional].map(form => `|${form}|`).join(','),
     Item: ({ pre, core, post }) => (core ? `${pre}|${core}|${post}` : [pre, post].filter(Boolean).join(' ')),
     // A piece opening its reading on a line: after the headword, or after another
-    // reading's pieces (a reading without pinyin needs the ";" to stay apart).
+    // reading's pieces, kept apart by ";" as any two glosses are (so a note never runs
+    // into the next reading: "(connector etc); [wā]").
     First(atStart, pinyin, piece)
     {
-        const header = pinyin ? `[${pinyin}]` : atStart ? '' : ';';
+        const header = pinyin ? `${atStart ? '' : '; '}[${pinyin}]` : atStart ? '' : ';';
         return header + (header && piece.startsWith('(') ? ' ' : '') + piece;
     },
     Next: piece => `;${piece.startsWith('(') ? ' ' : ''}${piece}`,
@@ -25,10 +29,11 @@ export const kGeneralForm = {
 
 // Technical lines, which the program shows with "|" as it stands, so they hold none:
 //   硫酸 [liú suān] sulfuric acid H2SO4; sulfate
+//   蒸馏 蒸餾 [zhēng liú] to distill; distillation
 export const kTechnicalForm = {
-    Start: head => head,
+    Start: (head, traditional = []) => [head, ...traditional].join(' '),
     Item: ({ pre, core, post }) => [pre, core, post].filter(Boolean).join(' '),
-    First: (atStart, pinyin, piece) => (pinyin ? ` [${pinyin}] ` : atStart ? ' ' : '; ') + piece,
+    First: (atStart, pinyin, piece) => (pinyin ? `${atStart ? ' ' : '; '}[${pinyin}] ` : atStart ? ' ' : '; ') + piece,
     Next: piece => `; ${piece}`,
     AliasFirst: (atStart, alias) => `${atStart ? ' also ' : '; also '}${alias}`,
     AliasNext: alias => `, ${alias}`,
@@ -69,10 +74,12 @@ function SplitLongItem(item, room, form, byteLength)
     return pieces;
 }
 
-// lineSet: { head, readings: [{ pinyin, items: [{ pre, core, post }] }], aliases: [] }
+// lineSet: { head, traditional: [], readings: [{ pinyin, items: [{ pre, core, post }] }],
+//            aliases: [] }; every line starts with the headword and its traditional forms, so
+// an exact match works for either on any of them.
 export function LayOut(lineSet, form, byteLength)
 {
-    const start = form.Start(lineSet.head);
+    const start = form.Start(lineSet.head, lineSet.traditional);
     const lines = [];
     let line = start;
     let segment = null;  // the reading (or the aliases) the current line's last piece is of

@@ -1,6 +1,7 @@
 // Prints a reproducible random sample of a vocabulary's lines, for judging by eye.
 //   build/data/voca unscramble technical data/17.voca /tmp/17.txt
 //   node tools/vocabulary/spot-check.mjs /tmp/17.txt [COUNT=100] [SEED=17]
+//   node tools/vocabulary/spot-check.mjs data/glossary/glossary.txt 100 12   # UTF-8: *.txt under data/
 import fs from 'node:fs';
 
 // mulberry32: small, fixed, and the same in every node version.
@@ -22,7 +23,9 @@ if (!file)
     console.error('usage: node spot-check.mjs PLAIN_GBK_FILE [COUNT] [SEED]');
     process.exit(2);
 }
-const lines = new TextDecoder('gbk').decode(fs.readFileSync(file)).split('\n').filter(Boolean);
+// The glossary is UTF-8; a descrambled vocabulary is GBK.
+const encoding = /glossary\.txt$/.test(file) ? 'utf-8' : 'gbk';
+const lines = new TextDecoder(encoding).decode(fs.readFileSync(file)).split('\n').filter(Boolean);
 const random = Random(Number(seed));
 // A partial Fisher-Yates shuffle: COUNT distinct lines.
 const indices = [...lines.keys()];

@@ -4,7 +4,11 @@
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
 
+import fs from 'node:fs';
+
 import { ChemistryRules } from './chemistry.mjs';
+import { ApplyCorrections, ReadCorrections } from './corrections.mjs';
+import { Admit, CedictWords, Derive } from './glossary.mjs';
 import { BuildGbkTable, Gbk } from './gbk.mjs';
 import { GlossItems, IsFormula, ParsePointer } from './glosses.mjs';
 import { kGeneralForm, kMaxLineBytes, kTechnicalForm, LayOut } from './layout.mjs';
@@ -88,8 +92,11 @@ test('line sets: whole lines, headword and reading repeated, long glosses cut at
         aliases: ['X', 'Y'],
     };
     const lines = LayOut(lineSet, kGeneralForm, byteLength);
+    const text = lines.join('\n');
     // The long gloss does not fit behind the others: it starts a line of its own.
     assert.equal(lines[0], '|行|[háng]|row|; (bound form)|line|');
+    // A second reading is kept apart by ";" like any gloss, in both forms.
+    assert.ok(text.includes('|; [xíng]|to walk 0|;|to walk 1|'), text);
     assert.ok(lines[1].startsWith('|行|[háng]|word0 word1 '), lines[1]);
     for (const line of lines)
     {
@@ -97,36 +104,118 @@ test('line sets: whole lines, headword and reading repeated, long glosses cut at
         assert.match(line, /^\|行\|\[(?:háng|xíng)\]/);
         assert.equal((line.match(/\|/g) ?? []).length % 2, 0, line);
     }
-    const text = lines.join('\n');
     for (let i = 0; i < 60; ++i)
         assert.ok(text.includes(`word${i}`), `word${i}`);
     assert.match(lines.at(-1), /; also\|X\|,\|Y\|$/);
 
-    const technical = LayOut({ head: '硫酸', readings: [{ pinyin: 'liú suān', items: [Item('sulfuric acid', '', 'H2SO4'),
-                                                                                      Item('sulfate')] }],
-                               aliases: [] }, kTechnicalForm, byteLength);
-    assert.deepEqual(technical, ['硫酸 [liú suān] sulfuric acid H2SO4; sulfate']);
+    // Traditional forms follow the headword on every line, in both forms.
+    const distil = { head: '蒸馏', traditional: ['蒸餾'], aliases: [],
+                     readings: [{ pinyin: 'zhēng liú', items: [Item('to distill'), Item('distillation', '', 'C2')] },
+                                { pinyin: 'x', items: [Item('y')] }] };
+    assert.deepEqual(LayOut(distil, kTechnicalForm, byteLength),
+                     ['蒸馏 蒸餾 [zhēng liú] to distill; distillation C2; [x] y']);
+    assert.deepEqual(LayOut(distil, kGeneralForm, byteLength),
+                     ['|蒸馏|,|蒸餾|[zhēng liú]|to distill|;|distillation|C2; [x]|y|']);
 });
 
 test('chemistry: labels, terms and characters in, false friends out', () => {
     const rules = new ChemistryRules([Item('medicine'), Item('medicine'), Item('despite')]);
+    const Gloss = (...items) => items;
+    // [headword, glosses (the items of each source gloss), in?, capitalised reading?]
     const cases = [
-        ['硫酸', [Item('sulfuric acid', '', 'H2SO4')], true],
-        ['醇', [Item('alcohol')], true],
-        ['甲烷', [Item('methane', '', 'CH4')], true],
-        ['酯酶', [Item('esterase')], true],
-        ['酸痛', [Item('to ache')], false],
-        ['醇厚', [Item('mellow and rich')], false],
-        ['吩咐', [Item('to tell')], false],
-        ['酸溜溜', [Item('sour'), Item('acid')], false],
-        ['审查', [Item('to examine')], false],
-        ['氢弹', [Item('hydrogen bomb')], false],
-        ['宅配', [Item('delivery service, primarily C2C and B2C')], false],
+        ['硫酸', [Gloss(Item('sulfuric acid', '', 'H2SO4'))], true],
+        ['醇', [Gloss(Item('alcohol'))], true],
+        ['甲烷', [Gloss(Item('methane', '', 'CH4'))], true],
+        ['酯酶', [Gloss(Item('esterase'))], true],
+        ['酸痛', [Gloss(Item('to ache'))], false],
+        ['醇厚', [Gloss(Item('mellow and rich'))], false],
+        ['吩咐', [Gloss(Item('to tell'))], false],
+        ['酸溜溜', [Gloss(Item('sour')), Gloss(Item('acid'))], false],
+        ['审查', [Gloss(Item('to examine'))], false],
+        ['氢弹', [Gloss(Item('hydrogen bomb'))], false],
+        ['宅配', [Gloss(Item('delivery service, primarily C2C and B2C'))], false],
+        // Metals whose names mean other things too, by their own characters only.
+        ['铁', [Gloss(Item('iron', '', '(metal)')), Gloss(Item('arms'))], true],
+        ['银', [Gloss(Item('silver'))], true],
+        ['烙铁', [Gloss(Item('iron'))], false],
+        ['领导', [Gloss(Item('lead'))], false],
+        // Eponyms and trade names in; people out.
+        ['本生灯', [Gloss(Item('Bunsen burner'))], true, true],
+        ['铁氟龙', [Gloss(Item('Teflon', '(Tw)', '(loanword)'))], true, true],
+        ['门捷列夫', [Gloss(Item('Dmitri Mendeleev', '', '(1834-1907), Russian chemist'))], false, true],
+        // Reviewed by hand: in without a chemical word, out despite one.
+        ['漏斗', [Gloss(Item('funnel'))], true],
+        ['水', [Gloss(Item('to swim'))], false],
+        ['插管', [Gloss(Item('to intubate', '(medicine)'))], false],
+        ['医药商店', [Gloss(Item('chemist'))], false],
+        // A figure of speech is out as a whole, wherever its note stands.
+        ['近朱者赤，近墨者黑', [Gloss(Item('those who handle cinnabar are stained red'),
+                                    Item('those who work with ink are stained black', '', '(idiom)'))], false],
     ];
-    for (const [head, items, expected] of cases)
-        assert.equal(rules.ChemistryItems(head, false, items).length > 0, expected, head);
-    // Only the chemistry glosses go with an entry; a name needs the source's label.
-    assert.deepEqual(rules.ChemistryItems('丁', false, [Item('male adult'), Item('butyl', '(chemistry)')]),
+    for (const [head, glosses, expected, proper = false] of cases)
+        assert.equal(rules.ChemistryItems(head, proper, glosses).length > 0, expected, head);
+    // Only the chemistry glosses go with an entry; a label speaks for every item of its gloss.
+    assert.deepEqual(rules.ChemistryItems('丁', false, [[Item('male adult')], [Item('butyl', '(chemistry)')]]),
                      [Item('butyl', '(chemistry)')]);
-    assert.deepEqual(rules.ChemistryItems('某', true, [Item('sodium chloride')]), []);
+    assert.deepEqual(rules.ChemistryItems('沉淀', false, [[Item('to settle', '(chemistry)'), Item('to precipitate')],
+                                                       [Item('to take shape gradually', '(fig.)')]]),
+                     [Item('to settle', '(chemistry)'), Item('to precipitate')]);
+    assert.deepEqual(rules.ChemistryItems('某', true, [[Item('sodium chloride', '', '(name)')]]), []);
+});
+
+test('source corrections: each applies exactly once or the build stops', () => {
+    const Source = () => [['丙酮', '丙酮', 'bing3 tong2', 'acetone CH3COCH', [], []],
+                          ['醛基', '醛基', 'quan2 ji1', ['aldehyde group -COH', 'x -COH'], [], []]];
+    const Fix = (head, wrong, right) => ({ head, wrong, right, reason: 'r', line: 1 });
+    const source = Source();
+    ApplyCorrections(source, [Fix('丙酮', 'CH3COCH', 'CH3COCH3'), Fix('醛基', 'group -COH', 'group -CHO')]);
+    assert.deepEqual([source[0][3], source[1][3]], ['acetone CH3COCH3', ['aldehyde group -CHO', 'x -COH']]);
+    // Gone from the source, found twice, or only under another headword: stop.
+    for (const fix of [Fix('丙酮', 'C3H6O', 'x'), Fix('醛基', '-COH', '-CHO'), Fix('醛基', 'CH3COCH', 'x')])
+        assert.throws(() => ApplyCorrections(Source(), [fix]), /found [02] times/, fix.wrong);
+    // The committed list: four fields a line, each right text differing from its wrong one.
+    const committed = ReadCorrections(fs.readFileSync(new URL('../../data/corrections.tsv', import.meta.url), 'utf8'));
+    assert.ok(committed.length >= 4);
+    assert.throws(() => ReadCorrections('丙酮\tCH3COCH\tCH3COCH'), /corrections line 1/);
+});
+
+test('glossary: admitted by agreement or settlement; pinyin and traditional from CC-CEDICT words', () => {
+    const terms = [['reflux ratio', 'u'], ['conversion', 'r'], ['yield', 'r'], ['flooding', 'u'], ['weeping', 'u'],
+                   ['(x)', 'u']];
+    const one = new Map([['reflux ratio', '回流比'], ['conversion', '转化率'], ['yield', '产率'], ['flooding', '液泛'],
+                         ['weeping', ''], ['(x)', '（甲）']]);
+    const two = new Map([['reflux ratio', '回流比'], ['conversion', '转化 率'], ['yield', '收率'], ['flooding', '淹塔'],
+                         ['weeping', ''], ['(x)', '(甲)']]);
+    const settled = new Map([['yield', '收率'], ['flooding', '']]);
+    const { admitted, counts } = Admit(terms, one, two, settled);
+    assert.deepEqual(admitted.map(t => `${t.english}=${t.simplified}:${t.how}`),
+                     ['reflux ratio=回流比:agreed', 'conversion=转化率:agreed', 'yield=收率:settled', '(x)=(甲):agreed']);
+    assert.deepEqual([counts.settledDropped, counts.unknown], [1, 1]);
+
+    // 率 is lǜ in two words and shuài in one; 回流 and 银行 are words, so 回 and 行 never stand alone.
+    const cedict = new CedictWords([
+        ['回流', '回流', 'hui2 liu2', 'reflux'], ['比', '比', 'bi3', 'ratio'], ['回', '回', 'hui2', 'to return'],
+        ['流', '流', 'liu2', 'to flow'], ['轉化', '转化', 'zhuan3 hua4', 'to transform'],
+        ['率', '率', 'shuai4', 'to lead'], ['率', '率', 'lu:4', 'rate'], ['效率', '效率', 'xiao4 lu:4', 'efficiency'],
+        ['頻率', '频率', 'pin2 lu:4', 'frequency'], ['率領', '率领', 'shuai4 ling3', 'to lead'],
+        ['幹', '干', 'gan4', 'to do'], ['乾', '干', 'gan1', 'dry'], ['乾燥', '干燥', 'gan1 zao4', 'dry'],
+        ['幹部', '干部', 'gan4 bu4', 'cadre'], ['乾杯', '干杯', 'gan1 bei1', 'cheers'], ['器', '器', 'qi4', 'device'],
+        ['銀', '银', 'yin2', 'silver'], ['行', '行', 'xing2', 'to walk'], ['銀行', '银行', 'yin2 hang2', 'bank'],
+    ]);
+    const cases = [
+        ['回流比', { pinyin: 'huí liú bǐ', traditional: '', chosen: [] }],
+        ['转化率', { pinyin: 'zhuǎn huà lǜ', traditional: '轉化率', chosen: ['率 lǜ'] }],
+        ['干器', { pinyin: 'gān qì', traditional: '乾器', chosen: ['干 gān', '干 乾'] }],
+        ['pH比', { pinyin: 'pH bǐ', traditional: '', chosen: [] }],
+        ['银行', { pinyin: 'yín háng', traditional: '銀行', chosen: [] }],
+        ['回氦', null],
+    ];
+    for (const [term, expected] of cases)
+    {
+        const derived = Derive(term, cedict, new Map(), () => true);
+        assert.deepEqual(derived && { pinyin: derived.pinyin, traditional: derived.traditional,
+                                      chosen: derived.choices.map(c => `${c.word} ${c.value}`) }, expected, term);
+    }
+    // A reviewed reading overrides the count for a character standing alone.
+    assert.equal(Derive('转化率', cedict, new Map([['率', 'shuai4']])).pinyin, 'zhuǎn huà shuài');
 });

