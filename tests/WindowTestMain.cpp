@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "WindowScenario.h"
+#include "vocabulary/StopSignals.h"
 
 int main(int argc, char** argv)
 {
@@ -12,6 +13,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     if (argc > 1 && std::strcmp(argv[1], "--window-scenario") == 0)
     {
+        StopLoadersOnSignals();  // as main does
         QApplication application(argc, argv);
         return RunWindowScenario(argc, argv);
     }
