@@ -11,6 +11,7 @@ struct StartedList
 {
     std::mutex mutex;
     LoaderThreads* pFirst = nullptr;
+    bool bAllStopped = false;  // StopAll ran: the program is ending, no load may begin
 };
 
 // Never destroyed: a signal may ask for StopAll while the program is already exiting.
@@ -36,6 +37,8 @@ void LoaderThreads::Start(StatusTarget& target)
     m_nRunning.store(2, std::memory_order_release);
     {
         std::lock_guard lock(Started().mutex);
+        if (Started().bAllStopped)
+            target.RequestStop();
         m_pTarget = &target;
         m_pNext = Started().pFirst;
         if (m_pNext)
@@ -98,6 +101,7 @@ void LoaderThreads::Stop()
 void LoaderThreads::StopAll()
 {
     std::lock_guard lock(Started().mutex);
+    Started().bAllStopped = true;
     for (LoaderThreads* p = Started().pFirst; p; p = p->m_pNext)
         p->m_pTarget->RequestStop();
     for (LoaderThreads* p = Started().pFirst; p; p = p->m_pNext)

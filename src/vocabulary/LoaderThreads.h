@@ -31,8 +31,9 @@ public:
     // True while either loader has not ended yet.
     bool IsRunning() const { return m_nRunning.load(std::memory_order_acquire) > 0; }
 
-    // Any thread: asks the loaders of every LoaderThreads in the process to stop and waits
-    // until each has ended (its plain file removed). Joins nothing: the owners still do.
+    // Any thread, when the program is about to end: asks the loaders of every LoaderThreads
+    // in the process to stop and waits until each has ended (its plain file removed). Loads
+    // started afterwards stop at once. Joins nothing: the owners still do.
     static void StopAll();
 
 private:
