@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -9,9 +8,7 @@
 #include <map>
 #include <sys/file.h>
 #include <sys/mman.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -77,14 +74,6 @@ void ReadFailsAfterOnePage(int fd)
     ASSERT_EQ(::dup2(memory.Get(), fd), fd);
 }
 
-// The entries of a text made only of short lines.
-Events EntriesOfLines(const std::string& text)
-{
-    Events entries;
-    for (std::size_t begin = 0, end; (end = text.find('\n', begin)) != std::string::npos; begin = end + 1)
-        entries.push_back(text.substr(begin, end + 1 - begin));
-    return entries;
-}
 }  // namespace
 
 TEST(Loader, ReportsAndOpensFindForEachMixOfPresentAndMissingFiles)
@@ -237,6 +226,16 @@ TEST(Loader, FilesThatCannotBeUsedTakeTheFailurePaths)
              ASSERT_EQ(::mkfifo(l.plainPath.c_str(), 0600), 0);
          },
          kFailed, true},
+        // Writes fail as on a full disk: the plain file's writing descriptor leads to /dev/full.
+        {"plain file cannot take the text (ENOSPC)",
+         [](TestLoad& l) {
+             l.WriteVocabulary(kTechnicalText);
+             l.load.onStep = [](LoadStep step, int fd) {
+                 if (step == LoadStep::kOpened)
+                     ::dup2(FileHandle(::open("/dev/full", O_WRONLY | O_CLOEXEC)).Get(), fd);
+             };
+         },
+         kFailed, false},
         {"plain file removed before it is read back",
          [](TestLoad& l) {
              l.WriteVocabulary(kTechnicalText);
@@ -275,33 +274,6 @@ TEST(Loader, FilesThatCannotBeUsedTakeTheFailurePaths)
             EXPECT_EQ(OtherFilesBeside(load), others);
             EXPECT_FALSE(FileExists(load.plainPath + ".new"));
         }
-    }
-}
-
-TEST(Loader, FailedWriteToThePlainFileIsAFailedLoad)
-{
-    // A full disk, made real with a file size limit in a child process of its own.
-    for (bool bTechnical : {false, true})
-    {
-        TempDir dir;
-        TestLoad load(dir, bTechnical);
-        load.WriteVocabulary(Lines(2000, 'w'));
-        const Events expected = bTechnical ? Events{kszTechnicalLoading, kszTechnicalFailed}
-                                           : Events{kszGeneralFailed};
-        pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0)
-        {
-            std::signal(SIGXFSZ, SIG_IGN);
-            rlimit limit{4096, 4096};
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-            const bool bOk = load.Run() == expected && load.table.GetCount() == 0;
-            ::_exit(bOk ? 0 : 1);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "technical " << bTechnical;
-        EXPECT_FALSE(FileExists(load.plainPath));
     }
 }
 
@@ -361,28 +333,6 @@ TEST(Loader, WaitForAnotherCopysPlainFileShowsAndEndsWhenStoppedOrLetGo)
             EXPECT_EQ(ReadFile(load.plainPath), c.szLeft);
         else
             EXPECT_FALSE(FileExists(load.plainPath));
-    }
-}
-
-TEST(Loader, TwoCopiesSharingPlainFileNamesNeverMixTheirTexts)
-{
-    TempDir dir;
-    for (int round = 0; round < 3; ++round)
-    {
-        TestLoad first(dir, true, 100000), second(dir, true, 100000);
-        const std::string secondVocabulary = dir / "other.voca";
-        second.load.szVocabularyFile = secondVocabulary.c_str();
-        first.WriteVocabulary(Lines(40000, 'a'));
-        WriteFile(secondVocabulary, Scramble(Lines(30000, 'b'), kTechnicalKey));
-
-        std::thread secondThread([&] { second.Run(); });
-        first.Run();
-        secondThread.join();
-        EXPECT_TRUE(EntriesOf(first.table) == EntriesOfLines(Lines(40000, 'a')));
-        EXPECT_TRUE(EntriesOf(second.table) == EntriesOfLines(Lines(30000, 'b')));
-        EXPECT_TRUE(first.target.FindEnabled());
-        EXPECT_TRUE(second.target.FindEnabled());
-        EXPECT_FALSE(FileExists(first.plainPath));
     }
 }
 

@@ -45,7 +45,7 @@ public:
             m_plain.Create(m_load.szPlainFile, StopFlag(), [this] { ShowWaiting(); });
         if (created == PlainFile::CreateResult::kFailed)
             *m_load.pbFileOk = 0;
-        Step(LoadStep::kOpened);
+        Step(LoadStep::kOpened, m_plain.WriteFd());
         if (Stopped() || created == PlainFile::CreateResult::kStopped)
             return Abandon();
 

@@ -21,7 +21,7 @@ extern int g_bTechnicalFileOk;  // 1 until a technical file cannot be opened
 // Points of a load at which a test may step in (to stop it, or to disturb its files).
 enum class LoadStep
 {
-    kOpened,          // both opens tried
+    kOpened,          // both opens tried; the step's fd writes the plain file, if created
     kDescrambled,     // the plain file is written and closed
     kReadingEntries,  // the plain file is open for reading back; the step's fd reads it
     kEntriesRead,     // the table is filled
