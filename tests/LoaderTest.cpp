@@ -297,9 +297,13 @@ TEST(Loader, WaitForAnotherCopysPlainFileShowsAndEndsWhenStoppedOrLetGo)
         loader.join();
         EXPECT_EQ(load.target.Events(), c.events);
         if (c.szLeft)
+        {
             EXPECT_EQ(ReadFile(load.plainPath), c.szLeft);
+        }
         else
+        {
             EXPECT_FALSE(FileExists(load.plainPath));
+        }
     }
 }
 
