@@ -161,7 +161,7 @@ TEST(Window, ClosingDuringALoadEndsCleanlyAtAnyPoint)
     }
     // Killed rather than closed: the same, and it ends by the signal as a shell expects.
     bool bDuringLoad = false;
-    const RunResult run = SignalDuringLoad(ThisProgram(), {"--window-scenario", "close:60000"}, dir.Path(), SIGTERM, &bDuringLoad);
+    const RunResult run = SignalDuringLoad(ThisProgram(), {"--window-scenario", "close:20000"}, dir.Path(), SIGTERM, &bDuringLoad);
     ASSERT_TRUE(bDuringLoad);
     EXPECT_EQ(run.nSignal, SIGTERM);
     EXPECT_FALSE(PlainFilesLeft(dir));

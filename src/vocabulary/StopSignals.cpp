@@ -48,8 +48,16 @@ bool StopLoadersOnSignals()
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
         return false;
-    // The reading end blocks: the thread sleeps in read() until a signal is noted.
+    // The reading end blocks: the thread sleeps in read() until a signal is noted. The thread
+    // itself never takes the signals (it is started with them blocked): a handler that ran on
+    // it could be held back until its read() returns, which would never happen.
     ::fcntl(fds[0], F_SETFL, 0);
+    sigset_t stopSignals, previous;
+    sigemptyset(&stopSignals);
+    for (const int nSignal : kStopSignals)
+        sigaddset(&stopSignals, nSignal);
+    ::pthread_sigmask(SIG_BLOCK, &stopSignals, &previous);
+    bool bStarted = true;
     try
     {
         std::thread([fdRead = fds[0]] {
@@ -63,6 +71,11 @@ bool StopLoadersOnSignals()
     }
     catch (...)
     {
+        bStarted = false;
+    }
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    if (!bStarted)
+    {
         ::close(fds[0]);
         ::close(fds[1]);
         return false;
@@ -71,9 +84,7 @@ bool StopLoadersOnSignals()
     struct sigaction action{};
     action.sa_handler = NoteStopSignal;
     action.sa_flags = SA_RESTART;
-    sigemptyset(&action.sa_mask);
-    for (const int nSignal : kStopSignals)
-        sigaddset(&action.sa_mask, nSignal);
+    action.sa_mask = stopSignals;
     for (const int nSignal : kStopSignals)
         ::sigaction(nSignal, &action, nullptr);
     return true;
