@@ -39,6 +39,7 @@ TEST(CoreTexts, AreTheChineseTextsInGbk)
         {kszTechnicalFailed, "词汇读取失败!"},
         {kszGeneralTruncated, "文件0.voca词条过多,只读取了前面的部分!"},
         {kszTechnicalTruncated, "词汇文件词条过多,只读取了前面的部分!"},
+        {kszWaitingForOtherCopy, "等待另一个程序读取词汇..."},
         {kszExactTag, "<精> "},
         {kszExpandedTag, "<扩> "},
         {kszSearching, "所有词汇已经读取完毕,查找中..."},

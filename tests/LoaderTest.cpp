@@ -1,13 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
+#include <cstring>
+#include <filesystem>
 #include <functional>
 #include <fcntl.h>
+#include <map>
 #include <sys/file.h>
-#include <sys/resource.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 
@@ -33,57 +35,46 @@ std::string Lines(int nLines, char c)
     return text;
 }
 
-// The entries of a text made only of short lines.
-Events EntriesOfLines(const std::string& text)
+// Writes both vocabularies beside the load's files and makes its plain file's name a second
+// name (a hard link) of one of them.
+void LinkPlainFileTo(TestLoad& l, const std::string& vocabulary)
 {
-    Events entries;
-    for (std::size_t begin = 0, end; (end = text.find('\n', begin)) != std::string::npos; begin = end + 1)
-        entries.push_back(text.substr(begin, end + 1 - begin));
-    return entries;
+    const std::filesystem::path dir = std::filesystem::path(l.plainPath).parent_path();
+    WriteFile(dir / "0.voca", Scramble(kGeneralText, kGeneralKey));
+    WriteFile(dir / "17.voca", Scramble(kTechnicalText, kTechnicalKey));
+    ASSERT_EQ(::link((dir / vocabulary).c_str(), l.plainPath.c_str()), 0);
 }
+
+// The text of every regular file beside the load's files but its plain file.
+std::map<std::string, std::string> OtherFilesBeside(const TestLoad& l)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(l.plainPath).parent_path()))
+        if (entry.symlink_status().type() == std::filesystem::file_type::regular && entry.path() != l.plainPath)
+            files[entry.path().filename()] = ReadFile(entry.path());
+    return files;
+}
+
+// Makes fd read one page of lines and then fail with EIO, as a failing disk would: it reads
+// this process's memory, where no page is mapped behind that one.
+constexpr int kLinesInOnePage = 4096 / 8;
+void ReadFailsAfterOnePage(int fd)
+{
+    const auto nPage = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    ASSERT_EQ(nPage, 4096u);
+    void* pPages = ::mmap(nullptr, 2 * nPage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(pPages, MAP_FAILED);
+    auto* p = static_cast<char*>(pPages);
+    for (std::size_t i = 0; i < nPage; i += 8)
+        std::memcpy(p + i, "line|ab\n", 8);
+    ::munmap(p + nPage, nPage);
+    FileHandle memory(::open("/proc/self/mem", O_RDONLY | O_CLOEXEC));
+    ASSERT_EQ(::lseek(memory.Get(), static_cast<off_t>(reinterpret_cast<std::uintptr_t>(p)), SEEK_SET),
+              static_cast<off_t>(reinterpret_cast<std::uintptr_t>(p)));
+    ASSERT_EQ(::dup2(memory.Get(), fd), fd);
+}
+
 }  // namespace
-
-TEST(Loader, ReportsAndOpensFindForEachMixOfPresentAndMissingFiles)
-{
-    struct Case { bool bGeneral, bTechnical; Events general, technical; };
-    const Case cases[] = {
-        {true, true, {kFindEvent}, {kszTechnicalLoading, kszTechnicalLoaded, kFindEvent}},
-        {false, true, {kszGeneralMissing}, {kszTechnicalLoading, kszTechnicalLoaded, kFindEvent}},
-        {true, false, {kFindEvent}, {kszTechnicalMissing}},
-        {false, false, {kszGeneralMissing}, {kszTechnicalMissing}},
-    };
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE(testing::Message() << "general " << c.bGeneral << ", technical " << c.bTechnical);
-        TempDir dir;
-        TestLoad general(dir, false), technical(dir, true);
-        if (c.bGeneral)
-            general.WriteVocabulary(kGeneralText);
-        if (c.bTechnical)
-            technical.WriteVocabulary(kTechnicalText);
-        std::thread generalThread([&] { general.Run(); });
-        technical.Run();
-        generalThread.join();
-
-        EXPECT_EQ(general.target.Events(), c.general);
-        EXPECT_EQ(technical.target.Events(), c.technical);
-        const Events generalEntries{"acid|\xCB\xE1\n", "base|\xBC\xEE\n"};
-        EXPECT_EQ(EntriesOf(general.table), c.bGeneral ? generalEntries : Events{});
-        EXPECT_EQ(EntriesOf(technical.table),
-                  c.bTechnical ? Events{kTechnicalText} : Events{});
-        EXPECT_EQ(general.bFileOk, c.bGeneral ? 1 : 0);
-        // A successful load removes its plain file; a missing vocabulary leaves it, empty.
-        for (auto* pLoad : {&general, &technical})
-        {
-            const bool bPresent = pLoad == &general ? c.bGeneral : c.bTechnical;
-            EXPECT_EQ(FileExists(pLoad->plainPath), !bPresent);
-            if (!bPresent)
-            {
-                EXPECT_EQ(ReadFile(pLoad->plainPath), "");
-            }
-        }
-    }
-}
 
 TEST(Loader, EmptyFileAndFullTable)
 {
@@ -95,6 +86,9 @@ TEST(Loader, EmptyFileAndFullTable)
         {"general beyond capacity", false, "a\nb\nc\nd\n", 3, {kszGeneralTruncated, kFindEvent}, 3},
         {"technical beyond capacity", true, Lines(5000, 't'), 1000,
          {kszTechnicalLoading, kszTechnicalTruncated, kFindEvent}, 1000},
+        // A table without slots: its memory could not be reserved. A failed load, not a full one.
+        {"no memory for the general table", false, "a\n", 0, {kszGeneralFailed}, 0},
+        {"no memory for the technical table", true, "a\n", 0, {kszTechnicalLoading, kszTechnicalFailed}, 0},
     };
     for (const auto& c : cases)
     {
@@ -114,48 +108,52 @@ TEST(Loader, EmptyFileAndFullTable)
 
 TEST(Loader, FilesThatCannotBeUsedTakeTheFailurePaths)
 {
-    // Each case disturbs the files of a technical load; `failed` means the texts say the
-    // load failed after its files were opened.
+    // Each case disturbs the files of a load, general and technical alike. kMissing: the
+    // load shows its missing text; kFailed: it says it failed after its files were opened.
+    // Either way Find stays as it was and no other file changes.
+    enum Outcome { kMissing, kFailed };
     struct Case
     {
         const char* name;
         std::function<void(TestLoad&)> arrange;
-        Events events;
+        Outcome outcome;
         bool bPlainLeft;
+        int nEntriesKept = 0;
     };
     const Case cases[] = {
+        {"vocabulary file missing", [](TestLoad&) {}, kMissing, true},
         {"vocabulary file is a directory",
          [](TestLoad& l) { ::mkdir(l.vocabularyPath.c_str(), 0700); },
-         {kszTechnicalMissing}, true},
+         kMissing, true},
         {"vocabulary file is a FIFO (must not hang)",
          [](TestLoad& l) { ::mkfifo(l.vocabularyPath.c_str(), 0600); },
-         {kszTechnicalMissing}, true},
+         kMissing, true},
         // None of these depends on permissions, so each holds when the tests run as root.
         {"vocabulary file is a symlink loop",
          [](TestLoad& l) { ASSERT_EQ(::symlink(l.vocabularyPath.c_str(), l.vocabularyPath.c_str()), 0); },
-         {kszTechnicalMissing}, true},
+         kMissing, true},
         {"vocabulary file is a dangling symlink",
          [](TestLoad& l) { ASSERT_EQ(::symlink((l.vocabularyPath + ".gone").c_str(), l.vocabularyPath.c_str()), 0); },
-         {kszTechnicalMissing}, true},
+         kMissing, true},
         {"vocabulary file is a device (must not read forever)",
          [](TestLoad& l) { ASSERT_EQ(::symlink("/dev/zero", l.vocabularyPath.c_str()), 0); },
-         {kszTechnicalMissing}, true},
+         kMissing, true},
         // A regular file whose read fails: offset 0 of the process's own memory is unmapped.
         {"vocabulary file cannot be read (EIO)",
          [](TestLoad& l) { ASSERT_EQ(::symlink("/proc/self/mem", l.vocabularyPath.c_str()), 0); },
-         {kszTechnicalLoading, kszTechnicalFailed}, false},
+         kFailed, false},
         {"plain file name is a symlink loop",
          [](TestLoad& l) {
              l.WriteVocabulary(kTechnicalText);
              ASSERT_EQ(::symlink(l.plainPath.c_str(), l.plainPath.c_str()), 0);
          },
-         {kszTechnicalMissing}, true},
+         kMissing, true},
         {"plain file cannot be created",
          [](TestLoad& l) {
              l.WriteVocabulary(kTechnicalText);
              ::mkdir(l.plainPath.c_str(), 0700);
          },
-         {kszTechnicalMissing}, true},
+         kMissing, true},
         // A link under the plain file's name is never followed: neither emptied, filled nor
         // created, whatever it points to.
         {"plain file name is a link to a device",
@@ -163,77 +161,86 @@ TEST(Loader, FilesThatCannotBeUsedTakeTheFailurePaths)
              l.WriteVocabulary(kTechnicalText);
              ASSERT_EQ(::symlink("/dev/full", l.plainPath.c_str()), 0);
          },
-         {kszTechnicalMissing}, true},
+         kMissing, true},
         {"plain file name is a link to someone's file",
          [](TestLoad& l) {
              l.WriteVocabulary(kTechnicalText);
              WriteFile(l.plainPath + ".precious", "precious data");
              ASSERT_EQ(::symlink((l.plainPath + ".precious").c_str(), l.plainPath.c_str()), 0);
          },
-         {kszTechnicalMissing}, true},
+         kMissing, true},
         {"plain file name is a dangling link",
          [](TestLoad& l) {
              l.WriteVocabulary(kTechnicalText);
              ASSERT_EQ(::symlink((l.plainPath + ".new").c_str(), l.plainPath.c_str()), 0);
          },
-         {kszTechnicalMissing}, true},
+         kMissing, true},
+        {"plain file name is a hard link to 0.voca",
+         [](TestLoad& l) { LinkPlainFileTo(l, "0.voca"); }, kMissing, true},
+        {"plain file name is a hard link to 17.voca",
+         [](TestLoad& l) { LinkPlainFileTo(l, "17.voca"); }, kMissing, true},
         {"plain file is a FIFO",
          [](TestLoad& l) {
              l.WriteVocabulary(kTechnicalText);
              ASSERT_EQ(::mkfifo(l.plainPath.c_str(), 0600), 0);
          },
-         {kszTechnicalLoading, kszTechnicalFailed}, true},
+         kFailed, true},
+        // Writes fail as on a full disk: the plain file's writing descriptor leads to /dev/full.
+        {"plain file cannot take the text (ENOSPC)",
+         [](TestLoad& l) {
+             l.WriteVocabulary(kTechnicalText);
+             l.load.onStep = [](LoadStep step, int fd) {
+                 if (step == LoadStep::kOpened)
+                     ::dup2(FileHandle(::open("/dev/full", O_WRONLY | O_CLOEXEC)).Get(), fd);
+             };
+         },
+         kFailed, false},
         {"plain file removed before it is read back",
          [](TestLoad& l) {
              l.WriteVocabulary(kTechnicalText);
-             l.load.onStep = [&l](LoadStep step) {
+             l.load.onStep = [&l](LoadStep step, int) {
                  if (step == LoadStep::kDescrambled)
                      ::unlink(l.plainPath.c_str());
              };
          },
-         {kszTechnicalLoading, kszTechnicalFailed}, false},
+         kFailed, false},
+        // The entries read before the error stay: a search may already have seen them.
+        {"reading the plain file back fails after its first page (EIO)",
+         [](TestLoad& l) {
+             l.WriteVocabulary(kTechnicalText);
+             l.load.onStep = [](LoadStep step, int fd) {
+                 if (step == LoadStep::kReadingEntries)
+                     ReadFailsAfterOnePage(fd);
+             };
+         },
+         kFailed, false, kLinesInOnePage},
     };
     for (const auto& c : cases)
     {
-        SCOPED_TRACE(c.name);
-        TempDir dir;
-        TestLoad load(dir, true);
-        c.arrange(load);
-        EXPECT_EQ(load.Run(), c.events);
-        EXPECT_EQ(load.table.GetCount(), 0);
-        EXPECT_EQ(FileExists(load.plainPath), c.bPlainLeft);
-        if (FileExists(load.plainPath + ".precious"))
+        for (const bool bTechnical : {false, true})
         {
-            EXPECT_EQ(ReadFile(load.plainPath + ".precious"), "precious data");
+            SCOPED_TRACE(testing::Message() << c.name << (bTechnical ? ", technical" : ", general"));
+            TempDir dir;
+            TestLoad load(dir, bTechnical);
+            c.arrange(load);
+            const auto others = OtherFilesBeside(load);
+            Events expected{c.outcome == kMissing ? load.load.szMissingText : load.load.szFailedText};
+            if (c.outcome == kFailed && load.load.szLoadingText)
+                expected.insert(expected.begin(), load.load.szLoadingText);
+            EXPECT_EQ(load.Run(), expected);
+            EXPECT_EQ(load.table.GetCount(), c.nEntriesKept);
+            EXPECT_EQ(load.bFileOk, c.outcome == kMissing ? 0 : 1);
+            EXPECT_EQ(FileExists(load.plainPath), c.bPlainLeft);
+            // A plain file that the load created and left behind holds no text.
+            std::error_code ec;
+            if (std::filesystem::is_regular_file(std::filesystem::symlink_status(load.plainPath)) &&
+                std::filesystem::hard_link_count(load.plainPath, ec) == 1)
+            {
+                EXPECT_EQ(ReadFile(load.plainPath), "");
+            }
+            EXPECT_EQ(OtherFilesBeside(load), others);
+            EXPECT_FALSE(FileExists(load.plainPath + ".new"));
         }
-        EXPECT_FALSE(FileExists(load.plainPath + ".new"));
-    }
-}
-
-TEST(Loader, FailedWriteToThePlainFileIsAFailedLoad)
-{
-    // A full disk, made real with a file size limit in a child process of its own.
-    for (bool bTechnical : {false, true})
-    {
-        TempDir dir;
-        TestLoad load(dir, bTechnical);
-        load.WriteVocabulary(Lines(2000, 'w'));
-        const Events expected = bTechnical ? Events{kszTechnicalLoading, kszTechnicalFailed}
-                                           : Events{kszGeneralFailed};
-        pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0)
-        {
-            std::signal(SIGXFSZ, SIG_IGN);
-            rlimit limit{4096, 4096};
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-            const bool bOk = load.Run() == expected && load.table.GetCount() == 0;
-            ::_exit(bOk ? 0 : 1);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "technical " << bTechnical;
-        EXPECT_FALSE(FileExists(load.plainPath));
     }
 }
 
@@ -251,7 +258,7 @@ TEST(Loader, StoppedLoadReportsNothingMoreAndLeavesNoPlainFile)
         TempDir dir;
         TestLoad load(dir, true);
         load.WriteVocabulary(Lines(100, 's'));
-        load.load.onStep = [&](LoadStep step) {
+        load.load.onStep = [&](LoadStep step, int) {
             if (step == c.step)
                 load.target.RequestStop();
         };
@@ -260,48 +267,51 @@ TEST(Loader, StoppedLoadReportsNothingMoreAndLeavesNoPlainFile)
     }
 }
 
-TEST(Loader, StopWhileWaitingForAnotherCopysPlainFileLeavesThatFileAlone)
+TEST(Loader, WaitForAnotherCopysPlainFileShowsAndEndsWhenStoppedOrLetGo)
 {
-    TempDir dir;
-    TestLoad load(dir, true);
-    load.WriteVocabulary(kTechnicalText);
-    WriteFile(load.plainPath, "another copy's text");
-    FileHandle other(::open(load.plainPath.c_str(), O_RDWR));
-    ASSERT_EQ(::flock(other.Get(), LOCK_EX), 0);
-
-    std::thread loader([&] { load.Run(); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    load.target.RequestStop();
-    loader.join();
-    EXPECT_EQ(load.target.Events(), Events{});
-    EXPECT_EQ(ReadFile(load.plainPath), "another copy's text");
-}
-
-TEST(Loader, TwoCopiesSharingPlainFileNamesNeverMixTheirTexts)
-{
-    TempDir dir;
-    for (int round = 0; round < 3; ++round)
+    // Another copy holds the general plain file's lock. The status line says so; then the
+    // window closes (stop) or the other copy lets go. The general load shows no texts of its
+    // own, so after a wait it shows the start and end, lest the waiting text stay.
+    struct Case { bool bLetGo; Events events; const char* szLeft; };
+    const Case cases[] = {
+        {false, {kszWaitingForOtherCopy}, "another copy's text"},
+        {true, {kszWaitingForOtherCopy, kszTechnicalLoading, kszTechnicalLoaded, kFindEvent}, nullptr},
+    };
+    for (const auto& c : cases)
     {
-        TestLoad first(dir, true, 100000), second(dir, true, 100000);
-        const std::string secondVocabulary = dir / "other.voca";
-        second.load.szVocabularyFile = secondVocabulary.c_str();
-        first.WriteVocabulary(Lines(40000, 'a'));
-        WriteFile(secondVocabulary, Scramble(Lines(30000, 'b'), kTechnicalKey));
+        SCOPED_TRACE(c.bLetGo);
+        TempDir dir;
+        TestLoad load(dir, false);
+        load.WriteVocabulary(kGeneralText);
+        WriteFile(load.plainPath, "another copy's text");
+        FileHandle other(::open(load.plainPath.c_str(), O_RDWR));
+        ASSERT_EQ(::flock(other.Get(), LOCK_EX), 0);
 
-        std::thread secondThread([&] { second.Run(); });
-        first.Run();
-        secondThread.join();
-        EXPECT_TRUE(EntriesOf(first.table) == EntriesOfLines(Lines(40000, 'a')));
-        EXPECT_TRUE(EntriesOf(second.table) == EntriesOfLines(Lines(30000, 'b')));
-        EXPECT_TRUE(first.target.FindEnabled());
-        EXPECT_TRUE(second.target.FindEnabled());
-        EXPECT_FALSE(FileExists(first.plainPath));
+        std::thread loader([&] { load.Run(); });
+        for (int i = 0; i < 10000 && load.target.Events().empty(); ++i)  // a hang guard, no more
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (c.bLetGo)
+            other.Close();
+        else
+            load.target.RequestStop();
+        loader.join();
+        EXPECT_EQ(load.target.Events(), c.events);
+        if (c.szLeft)
+        {
+            EXPECT_EQ(ReadFile(load.plainPath), c.szLeft);
+        }
+        else
+        {
+            EXPECT_FALSE(FileExists(load.plainPath));
+        }
     }
 }
 
-TEST(Loader, ThreadProceduresLoadTheGlobalTablesFromTheCurrentDirectory)
+TEST(Loader, ThreadProceduresLoadTheGlobalTablesAndAThreadThatCannotStartIsAFailedLoad)
 {
-    // The only test that touches the global tables: they cannot be emptied again.
+    // The only test that touches the global tables. They cannot be emptied again, so each
+    // case loads one of them while the other loader's thread cannot be started (as when the
+    // process is out of memory or threads): that load fails, the program goes on.
     TempDir dir;
     WriteFile(dir / "0.voca", Scramble(kGeneralText, kGeneralKey));
     WriteFile(dir / "17.voca", Scramble(kTechnicalText, kTechnicalKey));
@@ -309,10 +319,29 @@ TEST(Loader, ThreadProceduresLoadTheGlobalTablesFromTheCurrentDirectory)
     ASSERT_TRUE(::getcwd(szOldDirectory, sizeof szOldDirectory));
     ASSERT_EQ(::chdir(dir.Path().c_str()), 0);
 
-    RecordingTarget target;
-    LoaderThreads loaders;
-    loaders.Start(target);
-    loaders.Wait();
+    struct Case { int nUnstartable; Events events; };  // threads are started general first
+    const Case cases[] = {
+        {1, {kszTechnicalFailed, kFindEvent}},
+        {0, {kszGeneralFailed, kszTechnicalLoading, kszTechnicalLoaded, kFindEvent}},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.nUnstartable);
+        RecordingTarget target;
+        int nStarted = 0;
+        LoaderThreads loaders([&](std::function<void()> body) {
+            if (nStarted++ == c.nUnstartable)
+                throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+            return std::thread(std::move(body));
+        });
+        loaders.Start(target);
+        loaders.Wait();
+        EXPECT_FALSE(loaders.IsRunning());
+        Events events = target.Events(), expected = c.events;  // the two loaders interleave
+        std::sort(events.begin(), events.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(events, expected);
+    }
     ASSERT_EQ(::chdir(szOldDirectory), 0);
 
     EXPECT_EQ(EntriesOf(g_generalVocabulary), (Events{"acid|\xCB\xE1\n", "base|\xBC\xEE\n"}));
@@ -321,6 +350,4 @@ TEST(Loader, ThreadProceduresLoadTheGlobalTablesFromTheCurrentDirectory)
     EXPECT_EQ(g_bTechnicalFileOk, 1);
     EXPECT_FALSE(FileExists(dir / "Temp_Test_Quillon0.pyq"));
     EXPECT_FALSE(FileExists(dir / "Temp_Test_Quillon2.pyq"));
-    const Events events = target.Events();
-    EXPECT_EQ(std::count(events.begin(), events.end(), kFindEvent), 2);
 }

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <filesystem>
@@ -66,7 +68,8 @@ std::string Scramble(const std::string& plain, ScrambleKey key)
 }
 
 RunResult RunProgram(const std::string& path, const std::vector<std::string>& args,
-                     const std::string& workDir, const std::string& input)
+                     const std::string& workDir, const std::string& input,
+                     const std::function<void(pid_t)>& whileRunning)
 {
     const TempDir capture;  // apart, so that the work directory holds only the program's files
     WriteFile(capture / "stdin", input);
@@ -89,13 +92,53 @@ RunResult RunProgram(const std::string& path, const std::vector<std::string>& ar
     const int nSpawn = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     RunResult result;
+    if (nSpawn == 0 && whileRunning)
+        whileRunning(pid);
     int status = 0;
     if (nSpawn != 0 || waitpid(pid, &status, 0) != pid)
         return result;
     if (WIFEXITED(status))
         result.nExit = WEXITSTATUS(status);
+    if (WIFSIGNALED(status))
+        result.nSignal = WTERMSIG(status);
     result.out = ReadFile(capture / std::to_string(STDOUT_FILENO));
     result.err = ReadFile(capture / std::to_string(STDERR_FILENO));
+    return result;
+}
+
+namespace
+{
+bool PlainFileHoldsText(const std::string& workDir)
+{
+    struct stat st{};
+    for (const char* szName : {"/Temp_Test_Quillon0.pyq", "/Temp_Test_Quillon2.pyq"})
+        if (::stat((workDir + szName).c_str(), &st) == 0 && st.st_size > 0)
+            return true;
+    return false;
+}
+}  // namespace
+
+RunResult SignalDuringLoad(const std::string& path, const std::vector<std::string>& args,
+                           const std::string& workDir, int nSignal, bool* pbDuringLoad)
+{
+    RunResult result;
+    *pbDuringLoad = false;
+    for (int nTry = 0; nTry < 20 && !*pbDuringLoad; ++nTry)
+    {
+        result = RunProgram(path, args, workDir, {}, [&](pid_t pid) {
+            siginfo_t info{};
+            while (!PlainFileHoldsText(workDir))
+                if (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid)
+                    return;  // it ended before
+            ::kill(pid, SIGSTOP);
+            if (::waitid(P_PID, static_cast<id_t>(pid), &info, WSTOPPED | WEXITED | WNOWAIT) != 0 ||
+                info.si_code != CLD_STOPPED)
+                return;
+            *pbDuringLoad = PlainFileHoldsText(workDir);  // paused, so still true when it goes on
+            ::kill(pid, nSignal);
+            ::kill(pid, SIGCONT);
+        });
+    }
     return result;
 }
 

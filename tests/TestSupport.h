@@ -2,8 +2,10 @@
 // a load in a scratch directory.
 #pragma once
 
+#include <functional>
 #include <mutex>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 #include "vocabulary/Descramble.h"
@@ -34,15 +36,25 @@ bool FileExists(const std::string& path);
 std::string Scramble(const std::string& plain, ScrambleKey key);
 
 // Runs a program to its end with its standard input from `input`, in `workDir` (the
-// current directory when empty), and collects what it wrote.
+// current directory when empty), and collects what it wrote. whileRunning, if given, is
+// called with the program's pid once it has started; it must not reap it.
 struct RunResult
 {
-    int nExit = -1;  // -1 when it did not exit normally
+    int nExit = -1;   // -1 when it did not exit normally
+    int nSignal = 0;  // the signal that ended it, if one did
     std::string out;
     std::string err;
 };
 RunResult RunProgram(const std::string& path, const std::vector<std::string>& args,
-                     const std::string& workDir = {}, const std::string& input = {});
+                     const std::string& workDir = {}, const std::string& input = {},
+                     const std::function<void(pid_t)>& whileRunning = {});
+
+// Runs a program in `workDir` and, as soon as one of its plain files there holds text,
+// pauses it (SIGSTOP), sends it nSignal and lets it go on. Runs it again, up to 20 times,
+// until the signal came while a plain file held text, that is during a load, and sets
+// *pbDuringLoad when it did.
+RunResult SignalDuringLoad(const std::string& path, const std::vector<std::string>& args,
+                           const std::string& workDir, int nSignal, bool* pbDuringLoad);
 
 // Writes 0.voca and 17.voca of nLines numbered lines each into `directory`, large enough
 // for loads that take a while; returns their plain texts (technical lines end in CR LF).

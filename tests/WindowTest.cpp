@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -70,13 +71,15 @@ bool PlainFilesLeft(const TempDir& dir)
 
 TEST(Window, FindGateAndStatusLineForEachMixOfFiles)
 {
+    // The loaders run side by side; whatever the order, a failure stays on the status line:
+    // a text that only says a load began or ended does not replace it.
     using Texts = std::vector<std::string>;
-    struct Case { bool bGeneral, bTechnical; Texts statuses; const char* szFind; };
+    struct Case { bool bGeneral, bTechnical; Texts lastStatus; const char* szFind; };
     const Case cases[] = {
-        {true, true, {"读取词汇...", "词汇读取完成!"}, "1"},
-        {false, true, {"文件0.voca不存在!", "读取词汇...", "词汇读取完成!"}, "1"},
+        {true, true, {"词汇读取完成!"}, "1"},
+        {false, true, {"文件0.voca不存在!"}, "1"},
         {true, false, {"词汇文件不存在!"}, "1"},
-        {false, false, {"文件0.voca不存在!", "词汇文件不存在!"}, "0"},
+        {false, false, {"文件0.voca不存在!", "词汇文件不存在!"}, "0"},  // either one last
     };
     for (const auto& c : cases)
     {
@@ -87,15 +90,9 @@ TEST(Window, FindGateAndStatusLineForEachMixOfFiles)
         ASSERT_EQ(report.nExit, 0);
         EXPECT_EQ(report.Fact("find-at-start"), "0");
         EXPECT_EQ(report.Fact("find-after-load"), c.szFind);
-        // The loaders run side by side: each one's texts keep their order, not the two together.
-        Texts technicalOnly;
-        std::copy_if(report.statuses.begin(), report.statuses.end(), std::back_inserter(technicalOnly),
-                     [](const std::string& s) { return s != "文件0.voca不存在!"; });
-        Texts expectedTechnical;
-        std::copy_if(c.statuses.begin(), c.statuses.end(), std::back_inserter(expectedTechnical),
-                     [](const std::string& s) { return s != "文件0.voca不存在!"; });
-        EXPECT_EQ(technicalOnly, expectedTechnical);
-        EXPECT_EQ(report.statuses.size(), c.statuses.size());
+        ASSERT_FALSE(report.statuses.empty());
+        EXPECT_TRUE(std::count(c.lastStatus.begin(), c.lastStatus.end(), report.statuses.back()))
+            << report.statuses.back();
         EXPECT_EQ(report.Fact("about-item"), "1");
     }
 }
@@ -176,4 +173,10 @@ TEST(Window, ClosingDuringALoadEndsCleanlyAtAnyPoint)
         EXPECT_EQ(report.Fact("destroyed"), "1");
         EXPECT_FALSE(PlainFilesLeft(dir));
     }
+    // Killed rather than closed: the same, and it ends by the signal as a shell expects.
+    bool bDuringLoad = false;
+    const RunResult run = SignalDuringLoad(ThisProgram(), {"--window-scenario", "close:20000"}, dir.Path(), SIGTERM, &bDuringLoad);
+    ASSERT_TRUE(bDuringLoad);
+    EXPECT_EQ(run.nSignal, SIGTERM);
+    EXPECT_FALSE(PlainFilesLeft(dir));
 }

@@ -18,6 +18,7 @@
 #include "search/Find.h"
 #include "vocabulary/LoaderThreads.h"
 #include "vocabulary/StatusTarget.h"
+#include "vocabulary/StopSignals.h"
 
 namespace
 {
@@ -211,12 +212,14 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    StopLoadersOnSignals();
     StderrStatusTarget target;
     {
         LoaderThreads loaders;
         loaders.Start(target);
         loaders.Wait();
     }
+    ExitIfStopSignalled();
     // Neither load enabled Find; the status texts have said why.
     if (!target.FindEnabled())
         return 1;

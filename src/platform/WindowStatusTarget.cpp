@@ -8,6 +8,8 @@
 #include <memory>
 #include <mutex>
 
+#include "vocabulary/StatusLine.h"
+
 namespace
 {
 struct Completion
@@ -48,7 +50,12 @@ void CStatusEdit::OnWindowThread(Change change)
 
 void CStatusEdit::SetStatusText(const char* szText)
 {
-    OnWindowThread([this, text = std::string(szText)] { SetWindowText(text); });
+    // Decided on the window's thread, against what the line shows at that moment (the
+    // search's own text included).
+    OnWindowThread([this, text = std::string(szText)] {
+        if (ReplacesStatusText(GetControlText(GetSafeHwnd()), text))
+            SetWindowText(text);
+    });
 }
 
 void CStatusEdit::EnableFind()

@@ -15,6 +15,7 @@ public:
 
     // Any thread. Blocks until the window has shown the text, or until a stop is asked
     // for: a window that is closing and waits for its loaders must not wait on them.
+    // A text that only says a load began or ended leaves a shown failure in place.
     void SetStatusText(const char* szText) override;
     void EnableFind() override;
 

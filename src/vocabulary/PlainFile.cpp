@@ -24,9 +24,9 @@ bool NamesFile(const std::string& path, int fd)
 
 enum class LockResult { kLocked, kStopped, kUnsupported };
 
-LockResult WaitForLock(int fd, const std::atomic<bool>* pStop)
+LockResult WaitForLock(int fd, const std::atomic<bool>* pStop, const std::function<void()>& onWait)
 {
-    for (;;)
+    for (bool bWaiting = false;; bWaiting = true)
     {
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
             return LockResult::kLocked;
@@ -36,6 +36,8 @@ LockResult WaitForLock(int fd, const std::atomic<bool>* pStop)
             return LockResult::kUnsupported;
         if (pStop && pStop->load(std::memory_order_relaxed))
             return LockResult::kStopped;
+        if (!bWaiting && onWait)
+            onWait();
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
 }
@@ -46,7 +48,8 @@ PlainFile::~PlainFile()
     Release();
 }
 
-PlainFile::CreateResult PlainFile::Create(const std::string& path, const std::atomic<bool>* pStop)
+PlainFile::CreateResult PlainFile::Create(const std::string& path, const std::atomic<bool>* pStop,
+                                          const std::function<void()>& onWait)
 {
     Release();
     m_path = path;
@@ -64,13 +67,17 @@ PlainFile::CreateResult PlainFile::Create(const std::string& path, const std::at
             return CreateResult::kFailed;
         if (!S_ISREG(st.st_mode))
             return CreateResult::kNotRegular;
-        LockResult lock = WaitForLock(file.Get(), pStop);
+        LockResult lock = WaitForLock(file.Get(), pStop, onWait);
         if (lock == LockResult::kStopped)
             return CreateResult::kStopped;
         // The copy that held the lock removes the file before letting go: start again on
         // whatever the name leads to now. (Where locks are not supported, go on unguarded.)
         if (lock == LockResult::kLocked && !NamesFile(path, file.Get()))
             continue;
+        // A second name of a file (a hard link) makes it someone else's file, a vocabulary
+        // perhaps: never empty or fill it.
+        if (::fstat(file.Get(), &st) != 0 || st.st_nlink != 1)
+            return CreateResult::kFailed;
         if (::ftruncate(file.Get(), 0) != 0)
             return CreateResult::kFailed;
         m_writer = FileHandle(::fcntl(file.Get(), F_DUPFD_CLOEXEC, 0));

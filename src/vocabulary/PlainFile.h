@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <string>
 
 #include "vocabulary/FileHandle.h"
@@ -14,6 +15,7 @@ public:
     {
         kCreated,     // an empty regular file, locked by us
         kFailed,      // cannot be created or opened for writing, or the name is a link
+                      // (symbolic, or a second name of another file)
         kNotRegular,  // the name leads to something other than a regular file
         kStopped,     // *pStop was raised while waiting for another program's lock
     };
@@ -24,8 +26,10 @@ public:
     ~PlainFile();
 
     // Opens or creates the file for reading and writing, waits for an exclusive lock on it
-    // and empties it. Another program holding the lock is waited for, checking *pStop.
-    CreateResult Create(const std::string& path, const std::atomic<bool>* pStop);
+    // and empties it. Another program holding the lock is waited for, checking *pStop;
+    // onWait is called whenever such a wait begins.
+    CreateResult Create(const std::string& path, const std::atomic<bool>* pStop,
+                        const std::function<void()>& onWait = {});
 
     // The descriptor to write the plain text through; a duplicate of the locked one, so
     // that closing it reports a late write error without giving up the lock.

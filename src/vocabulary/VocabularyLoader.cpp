@@ -41,10 +41,11 @@ public:
         FileHandle vocabulary = OpenVocabularyFile(m_load.szVocabularyFile);
         if (!vocabulary.IsOpen())
             *m_load.pbFileOk = 0;
-        const PlainFile::CreateResult created = m_plain.Create(m_load.szPlainFile, StopFlag());
+        const PlainFile::CreateResult created =
+            m_plain.Create(m_load.szPlainFile, StopFlag(), [this] { ShowWaiting(); });
         if (created == PlainFile::CreateResult::kFailed)
             *m_load.pbFileOk = 0;
-        Step(LoadStep::kOpened);
+        Step(LoadStep::kOpened, m_plain.WriteFd());
         if (Stopped() || created == PlainFile::CreateResult::kStopped)
             return Abandon();
 
@@ -55,8 +56,9 @@ public:
             return Report(m_load.szMissingText);
         }
 
-        Report(m_load.szLoadingText);
-        if (created != PlainFile::CreateResult::kCreated)
+        Report(LoadingText());
+        // A table without slots is one whose memory could not be reserved.
+        if (created != PlainFile::CreateResult::kCreated || m_load.pTable->GetCapacity() <= 0)
             return Fail();
         const CopyResult copied = DescrambleFile(vocabulary.Get(), m_plain.WriteFd(),
                                                  m_load.key.subtrahend, m_load.key.addend,
@@ -72,15 +74,18 @@ public:
         FileHandle reader = m_plain.OpenForReading();
         if (!reader.IsOpen())
             return Fail();
+        Step(LoadStep::kReadingEntries, reader.Get());
         const ReadResult read = ReadEntries(reader.Get(), *m_load.pTable, StopFlag());
         reader.Close();
         Step(LoadStep::kEntriesRead);
         if (Stopped())
             return Abandon();
+        // The entries read before the error stay in the table: a search may already be
+        // reading them, and a published entry is never taken back.
         if (read == ReadResult::kReadError)
             return Fail();
 
-        Report(read == ReadResult::kTableFull ? m_load.szTruncatedText : m_load.szLoadedText);
+        Report(read == ReadResult::kTableFull ? m_load.szTruncatedText : LoadedText());
         if (!Stopped())
             m_target.EnableFind();
         m_plain.Remove();
@@ -104,10 +109,28 @@ private:
             m_target.SetStatusText(szText);
     }
 
-    void Step(LoadStep step)
+    void Step(LoadStep step, int fd = -1)
     {
         if (m_load.onStep)
-            m_load.onStep(step);
+            m_load.onStep(step, fd);
+    }
+
+    // Another copy of the program holds the plain file. Once the wait is over the status
+    // line must not keep saying so, so a load that waited shows its start and end even
+    // where it shows none otherwise.
+    void ShowWaiting()
+    {
+        if (!m_bWaited)
+            Report(kszWaitingForOtherCopy);
+        m_bWaited = true;
+    }
+    const char* LoadingText() const
+    {
+        return m_load.szLoadingText || !m_bWaited ? m_load.szLoadingText : kszTechnicalLoading;
+    }
+    const char* LoadedText() const
+    {
+        return m_load.szLoadedText || !m_bWaited ? m_load.szLoadedText : kszTechnicalLoaded;
     }
 
     void Abandon() { m_plain.Remove(); }
@@ -115,6 +138,7 @@ private:
     const VocabularyLoad& m_load;
     StatusTarget& m_target;
     PlainFile m_plain;
+    bool m_bWaited = false;
 };
 }  // namespace
 
@@ -143,6 +167,19 @@ void LoadVocabulary(const VocabularyLoad& load, StatusTarget& target)
     {
         // Out of memory (or a test hook that threw): a failed load, never a dead program.
         run.Fail();
+    }
+}
+
+void ReportLoadNotStarted(const VocabularyLoad& load, StatusTarget& target) noexcept
+{
+    try
+    {
+        if (!target.StopRequested())
+            target.SetStatusText(load.szFailedText);
+    }
+    catch (...)
+    {
+        // Out of memory even for the text: the status line stays as it was.
     }
 }
 

@@ -21,9 +21,10 @@ extern int g_bTechnicalFileOk;  // 1 until a technical file cannot be opened
 // Points of a load at which a test may step in (to stop it, or to disturb its files).
 enum class LoadStep
 {
-    kOpened,       // both opens tried
-    kDescrambled,  // the plain file is written and closed
-    kEntriesRead,  // the table is filled
+    kOpened,          // both opens tried; the step's fd writes the plain file, if created
+    kDescrambled,     // the plain file is written and closed
+    kReadingEntries,  // the plain file is open for reading back; the step's fd reads it
+    kEntriesRead,     // the table is filled
 };
 
 struct VocabularyLoad
@@ -38,7 +39,7 @@ struct VocabularyLoad
     const char* szMissingText;    // a file cannot be opened
     const char* szFailedText;     // the load failed after both files were opened
     const char* szTruncatedText;  // the table filled up before the file ended
-    std::function<void(LoadStep)> onStep;  // tests only
+    std::function<void(LoadStep, int fd)> onStep;  // tests only; fd is -1 but where noted
 };
 
 VocabularyLoad GeneralVocabularyLoad();
@@ -47,6 +48,9 @@ VocabularyLoad TechnicalVocabularyLoad();
 // Runs one load to its end: descrambles the vocabulary file into the plain file, reads the
 // entries into the table, reports through the target and opens the Find gate on success.
 void LoadVocabulary(const VocabularyLoad& load, StatusTarget& target);
+
+// A load whose thread could not be started: shows its failure text, as any failed load.
+void ReportLoadNotStarted(const VocabularyLoad& load, StatusTarget& target) noexcept;
 
 // Thread procedures; pStatusTarget is a StatusTarget*. Both return 0 on every path.
 std::uint32_t LoadGeneralVocabulary(void* pStatusTarget);
