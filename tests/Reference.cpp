@@ -39,6 +39,30 @@ Entries ReferenceEntries(const std::string& plain)
     return entries;
 }
 
+std::vector<std::size_t> Reference::CharacterStarts(const std::string& entry)
+{
+    std::vector<std::size_t> starts;
+    for (std::size_t i = 0; i < entry.size(); ++i)
+    {
+        starts.push_back(i);
+        const auto lead = static_cast<unsigned char>(entry[i]);
+        const auto trail = static_cast<unsigned char>(i + 1 < entry.size() ? entry[i + 1] : 0);
+        if (lead >= 0x81 && lead <= 0xFE && trail >= 0x40 && trail <= 0xFE && trail != 0x7F)
+            ++i;
+    }
+    return starts;
+}
+
+bool Reference::HoldsAtCharacter(const std::string& entry, const std::string& text)
+{
+    if (text.empty())
+        return true;
+    for (const std::size_t start : CharacterStarts(entry))
+        if (entry.compare(start, text.size(), text) == 0)
+            return true;
+    return false;
+}
+
 bool Reference::Append(std::string& text, bool& bFull, const std::string& line)
 {
     if (bFull || text.size() + line.size() > kMaxText)
@@ -71,18 +95,20 @@ FindResults Reference::Find(std::string query, const Entries& general, const Ent
     keywords.resize(std::min<std::size_t>(keywords.size(), 6));
     auto matches = [&](const std::string& entry) {
         for (const auto& k : keywords)
-            if (entry.find(k) == std::string::npos)
+            if (!HoldsAtCharacter(entry, k))
                 return false;
         return true;
     };
     auto exact = [&](const std::string& entry) {
         for (const char* around : {"||", " \n", " ,", ",\n", ", ", "  ", ",,"})
-            if (entry.find(around[0] + query + around[1]) != std::string::npos)
+            if (HoldsAtCharacter(entry, around[0] + query + around[1]))
                 return true;
         return false;
     };
     auto display = [](std::string entry) {
-        std::replace(entry.begin(), entry.end(), '|', ' ');
+        for (const std::size_t start : CharacterStarts(entry))
+            if (entry[start] == '|')
+                entry[start] = ' ';
         return entry;
     };
 
