@@ -14,9 +14,10 @@ install_packages() {
 }
 
 # What every build needs: the compiler, CMake, the test and benchmark libraries, Qt 6, a
-# font with Chinese characters for the window, and desktop-file-validate for the install test.
+# font with Chinese characters for the window, desktop-file-validate for the install test, and
+# for sorellan-find a JSON library and line editing.
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev qt6-base-dev
-                fonts-wqy-microhei desktop-file-utils)
+                fonts-wqy-microhei desktop-file-utils nlohmann-json3-dev libedit-dev)
 # What making the Debian package needs besides: dpkg-shlibdeps and dpkg-buildflags (dpkg-dev),
 # and file, with which CPack finds the programs whose libraries it asks about.
 PACKAGE_PACKAGES=(dpkg-dev file)
