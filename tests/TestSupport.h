@@ -34,7 +34,8 @@ bool FileExists(const std::string& path);
 std::string Scramble(const std::string& plain, ScrambleKey key);
 
 // Runs a program to its end with its standard input from `input`, in `workDir` (the
-// current directory when empty), and collects what it wrote.
+// current directory when empty), with `environment` (NAME=VALUE each; this process's own
+// when empty), and collects what it wrote.
 struct RunResult
 {
     int nExit = -1;  // -1 when it did not exit normally
@@ -42,7 +43,8 @@ struct RunResult
     std::string err;
 };
 RunResult RunProgram(const std::string& path, const std::vector<std::string>& args,
-                     const std::string& workDir = {}, const std::string& input = {});
+                     const std::string& workDir = {}, const std::string& input = {},
+                     const std::vector<std::string>& environment = {});
 
 // Writes 0.voca and 17.voca of nLines numbered lines each into `directory`, large enough
 // for loads that take a while; returns their plain texts (technical lines end in CR LF).

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -115,8 +116,15 @@ int main(int argc, char** argv)
     {
         if (isatty(STDIN_FILENO) && options.format != OutputFormat::kRaw)
         {
-            const std::optional<std::string> home = PerUserDirectory();
-            if (!RunQueriesFromTerminal(runner, home ? *home + "/find-history" : std::string()))
+            // The history lives with the per-user vocabularies, wherever these came from.
+            std::string historyFile;
+            if (const std::optional<std::string> home = PerUserDirectory())
+            {
+                std::error_code ec;
+                std::filesystem::create_directories(*home, ec);
+                historyFile = *home + "/find-history";
+            }
+            if (!RunQueriesFromTerminal(runner, historyFile))
                 return Fail("standard output");
             return 0;
         }
