@@ -155,9 +155,9 @@ void QueryRunner::AppendText(const std::string& query, const FindResults& result
 
 void QueryRunner::AppendJson(const std::string& query, const FindResults& results)
 {
-    nlohmann::json exact = nlohmann::json::array();
-    nlohmann::json expanded = nlohmann::json::array();
-    nlohmann::json technical = nlohmann::json::array();
+    nlohmann::ordered_json exact = nlohmann::ordered_json::array();
+    nlohmann::ordered_json expanded = nlohmann::ordered_json::array();
+    nlohmann::ordered_json technical = nlohmann::ordered_json::array();
     for (std::string_view entry : SplitEntries(results.general))
     {
         const bool bExact = entry.starts_with(kszExactTag);
@@ -168,11 +168,11 @@ void QueryRunner::AppendJson(const std::string& query, const FindResults& result
     }
     for (const std::string_view entry : SplitEntries(results.technical))
         technical.push_back(GbkToUtf8(entry));
-    const nlohmann::json object = {{"query", GbkToUtf8(query)},
+    const nlohmann::ordered_json object = {{"query", GbkToUtf8(query)},
                                    {"exact", std::move(exact)},
                                    {"expanded", std::move(expanded)},
                                    {"technical", std::move(technical)}};
     // GbkToUtf8 gives valid UTF-8 only; replacing is a guard, never expected to act.
-    m_out += object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    m_out += object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
     m_out += '\n';
 }

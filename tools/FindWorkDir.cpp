@@ -51,7 +51,8 @@ std::optional<Source> FindSource()
     if (ec)
         return std::nullopt;
     const std::filesystem::path bin = self.parent_path();
-    Source installed{(bin / SORELLAN_BIN_TO_DATA).string(), (bin / SORELLAN_BIN_TO_PREPARE).string()};
+    Source installed{(bin / SORELLAN_BIN_TO_DATA).lexically_normal().string(),
+                     (bin / SORELLAN_BIN_TO_PREPARE).lexically_normal().string()};
     if (IsRegular(installed.data + "/0.voca") && IsRegular(installed.prepare))
         return installed;
     // Not installed: a program of this build tree takes the source tree's files.
