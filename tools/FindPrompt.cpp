@@ -1,6 +1,8 @@
 #include "FindPrompt.h"
 
 #include <editline/readline.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +18,9 @@ constexpr int kHistoryLines = 1000;
 
 bool RunQueriesFromTerminal(QueryRunner& runner, const std::string& historyFile)
 {
+    // With the results going to a file or a pipe, the prompt goes to the terminal still.
+    if (!isatty(STDOUT_FILENO))
+        rl_outstream = stderr;
     using_history();
     stifle_history(kHistoryLines);
     if (!historyFile.empty())
@@ -33,8 +38,9 @@ bool RunQueriesFromTerminal(QueryRunner& runner, const std::string& historyFile)
         if (query.find_first_not_of(" \t,;") != std::string_view::npos)
         {
             add_history(line.get());
-            if (!historyFile.empty())
-                write_history(historyFile.c_str());
+            // Kept private, as shells keep theirs: queries say what a user works on.
+            if (!historyFile.empty() && write_history(historyFile.c_str()) == 0)
+                chmod(historyFile.c_str(), 0600);
         }
         if (!runner.Run(query))
         {

@@ -17,9 +17,9 @@
 
 namespace
 {
-std::string Reason(const char* szFile, const char* szWhy)
+std::string Reason(std::string_view file, std::string_view why)
 {
-    return std::string(szFile) + ": " + szWhy;
+    return std::string(file) + ": " + std::string(why);
 }
 
 const char* const kPlainFiles[] = {g_szGeneralPlainFile, g_szTechnicalPlainFile};
@@ -65,7 +65,7 @@ std::string WhyNotOpened(const char* szVocabularyFile, const char* szPlainFile)
     if (::lstat(szPlainFile, &st) != 0)
     {
         if (errno == ENOENT && ::access(".", W_OK | X_OK) != 0)
-            return Reason(szPlainFile, (std::string("cannot be created: ") + std::strerror(errno)).c_str());
+            return Reason(szPlainFile, std::string("cannot be created: ") + std::strerror(errno));
         return errno == ENOENT ? std::string() : Reason(szPlainFile, std::strerror(errno));
     }
     if (S_ISLNK(st.st_mode))
