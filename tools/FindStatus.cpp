@@ -27,14 +27,14 @@ const char* const kPlainFiles[] = {g_szGeneralPlainFile, g_szTechnicalPlainFile}
 
 void StderrStatusTarget::SetStatusText(const char* szText)
 {
-    std::string why;
-    if (std::string_view(szText) == kszGeneralMissing)
-        why = WhyNotOpened(g_szGeneralFile, g_szGeneralPlainFile);
-    else if (std::string_view(szText) == kszTechnicalMissing)
-        why = WhyNotOpened(g_szTechnicalFile, g_szTechnicalPlainFile);
-    std::lock_guard lock(m_mutex);  // both loaders report here
+    std::lock_guard lock(m_mutex);  // both loaders report here (and strerror is not theirs to share)
     try
     {
+        std::string why;
+        if (std::string_view(szText) == kszGeneralMissing)
+            why = WhyNotOpened(g_szGeneralFile, g_szGeneralPlainFile);
+        else if (std::string_view(szText) == kszTechnicalMissing)
+            why = WhyNotOpened(g_szTechnicalFile, g_szTechnicalPlainFile);
         std::string line = GbkToUtf8(szText);
         if (!why.empty())
             line += " (" + why + ")";
