@@ -1,11 +1,13 @@
 // The sorellan-find command-line lookup, run as a child process on tiny vocabularies with a
 // home directory of its own.
 #include <fcntl.h>
+#include <signal.h>
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +16,7 @@
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "TestSupport.h"
@@ -278,7 +281,7 @@ TEST(SorellanFindTest, JsonGivesOneObjectAQueryWithTheThreeLists)
     EXPECT_EQ(objects, expected) << run.out;
 }
 
-TEST(SorellanFindTest, AtATerminalItPromptsAndKeepsAHistory)
+TEST(SorellanFindTest, AtATerminalItPromptsColoursAndKeepsAHistory)
 {
     const TempDir scratch;
     kBoth(scratch.Path());
@@ -291,39 +294,57 @@ TEST(SorellanFindTest, AtATerminalItPromptsAndKeepsAHistory)
         {
             const std::string home = "HOME=" + scratch.Path();
             char* const argv[] = {const_cast<char*>(SORELLAN_FIND_PATH), nullptr};
-            char* const envp[] = {const_cast<char*>(home.c_str()), const_cast<char*>("TERM=dumb"), nullptr};
+            char* const envp[] = {const_cast<char*>(home.c_str()), const_cast<char*>("TERM=xterm"), nullptr};
             execve(SORELLAN_FIND_PATH, argv, envp);
         }
         _exit(127);
     }
-    // Reads what the terminal shows until `text` appears (or 20 s pass).
+    // Reads what the terminal shows until `done` holds (or 20 s pass).
     std::string shown;
-    const auto waitFor = [&](const std::string& text) {
+    const auto waitUntil = [&](const std::function<bool()>& done) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (shown.find(text) == std::string::npos && std::chrono::steady_clock::now() < deadline)
+        while (!done() && std::chrono::steady_clock::now() < deadline)
         {
             pollfd fd{master, POLLIN, 0};
             char buffer[4096];
-            if (poll(&fd, 1, 100) > 0)
-            {
-                const ssize_t n = read(master, buffer, sizeof buffer);
-                if (n <= 0)
-                    break;
+            // Once the program has gone the terminal reads as ended; the program may not be
+            // reaped yet.
+            const ssize_t n = poll(&fd, 1, 100) > 0 ? read(master, buffer, sizeof buffer) : 0;
+            if (n > 0)
                 shown.append(buffer, static_cast<std::size_t>(n));
-            }
+            else if (n < 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        return shown.find(text) != std::string::npos;
+        return done();
     };
-    EXPECT_TRUE(waitFor("sorellan> ")) << shown;
+    // Typing goes in once the nth prompt is shown and the line editor has the terminal in
+    // raw mode: switching to it may flush what was typed before.
+    const auto waitForPrompt = [&](std::size_t nPrompt) {
+        return waitUntil([&] {
+            std::size_t nShown = 0;
+            for (std::size_t pos = 0; (pos = shown.find("sorellan> ", pos)) != std::string::npos; ++pos)
+                ++nShown;
+            termios mode{};
+            return nShown >= nPrompt && tcgetattr(master, &mode) == 0 && !(mode.c_lflag & ICANON);
+        });
+    };
+    EXPECT_TRUE(waitForPrompt(1)) << shown;
     ASSERT_EQ(write(master, "apple\r", 6), 6);
-    EXPECT_TRUE(waitFor("apple acid|苹果酸")) << shown;
-    EXPECT_TRUE(waitFor("sorellan> ")) << shown;
+    // Colour is on by itself at a terminal.
+    EXPECT_TRUE(waitUntil([&] { return shown.find(kOn + "apple" + kOff + " acid|苹果酸") != std::string::npos; }))
+        << shown;
+    EXPECT_TRUE(waitForPrompt(2)) << shown;
     ASSERT_EQ(write(master, "\x04", 1), 1);  // Ctrl-D
     int status = 0;
-    waitFor("\x04");  // drains the terminal until the program has gone
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    bool bEnded = false;
+    waitUntil([&] { return bEnded = bEnded || waitpid(pid, &status, WNOHANG) == pid; });
+    if (!bEnded)
+    {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+    }
     close(master);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_TRUE(bEnded && WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << shown;
     const std::string history = ReadFile(scratch / ".local/share/sorellan/find-history");
     EXPECT_NE(history.find("apple"), std::string::npos) << history;
 }
