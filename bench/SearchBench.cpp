@@ -24,6 +24,14 @@ constexpr char kMissQuery[] = "solvent";
 // In about 1% of the lines of both vocabularies, and nearly always inside a longer word, so
 // that few general hits are exact (60 of about 1100).
 constexpr char kOnePercentQuery[] = "tation";
+// In nearly nine entries of ten: the general scan fills its expanded list at once and then
+// looks only for exact matches (about 80), the technical scan stops after a few hundred lines.
+constexpr char kDenseQuery[] = "e";
+// The most common character of the synthetic texts (GBK B0 BA), in about 3% of the lines;
+// its bytes also stand across many pairs of neighbouring characters.
+constexpr char kChineseQuery[] = "\xB0\xBA";
+// Three keywords that about 1% of the lines hold together; "ment", the longest, is looked for.
+constexpr char kThreeKeywordQuery[] = "de ex ment";
 
 // Both full vocabularies, filled once: tables cannot be cleared and searches only read.
 struct Tables
@@ -171,6 +179,21 @@ void BM_Search1Pct(benchmark::State& state)
     RunSearch(state, kOnePercentQuery);
 }
 
+void BM_SearchDense(benchmark::State& state)
+{
+    RunSearch(state, kDenseQuery);
+}
+
+void BM_SearchChinese(benchmark::State& state)
+{
+    RunSearch(state, kChineseQuery);
+}
+
+void BM_SearchThreeKeywords(benchmark::State& state)
+{
+    RunSearch(state, kThreeKeywordQuery);
+}
+
 // One memchr pass for a byte no entry holds over both tables' runs.
 void BM_MemchrPass(benchmark::State& state)
 {
@@ -217,11 +240,36 @@ void BM_FinderPass(benchmark::State& state, SubstringFinder::Method method)
     }
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(pTables->Bytes()));
 }
+
+// The same pass with the standard library's own search, which the finder must beat to earn
+// its vector code.
+void BM_StringFindPass(benchmark::State& state)
+{
+    const Tables* pTables = PrepareTables(state);
+    if (!pTables)
+        return;
+    const std::string_view runs[] = {WholeRun(pTables->general), WholeRun(pTables->technical)};
+    for (auto _ : state)
+    {
+        for (const std::string_view run : runs)
+        {
+            const std::size_t found = run.find(kMissQuery);
+            benchmark::DoNotOptimize(found);
+            if (found != std::string_view::npos)
+                state.SkipWithError("the miss query was found");
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(pTables->Bytes()));
+}
 }  // namespace
 
 BENCHMARK(BM_SearchMiss)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Search1Pct)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SearchDense)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SearchChinese)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SearchThreeKeywords)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_MemchrPass)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_StringFindPass)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_FinderPass, avx2, SubstringFinder::Method::kAvx2)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();

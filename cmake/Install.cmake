@@ -11,6 +11,23 @@ set(SORELLAN_DEB_VERSION ${PROJECT_VERSION}-1)
 
 install(TARGETS voca sorellan-find RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
+# The launcher and sorellan-find find the vocabularies and the script that copies them into
+# a user's working directory from where they lie themselves, for any install prefix.
+file(RELATIVE_PATH SORELLAN_BIN_TO_DATA ${CMAKE_INSTALL_FULL_BINDIR}
+     ${CMAKE_INSTALL_FULL_DATADIR}/sorellan)
+file(RELATIVE_PATH SORELLAN_BIN_TO_PREPARE ${CMAKE_INSTALL_FULL_BINDIR}
+     ${CMAKE_INSTALL_FULL_LIBEXECDIR}/sorellan/prepare-vocabularies)
+install(PROGRAMS packaging/prepare-vocabularies.sh DESTINATION ${SORELLAN_LIBEXECDIR}
+        RENAME prepare-vocabularies)
+# A sorellan-find run from this build tree, not installed, takes them from the source tree.
+target_compile_definitions(sorellan-find PRIVATE
+  SORELLAN_VERSION="${PROJECT_VERSION}"
+  SORELLAN_BIN_TO_DATA="${SORELLAN_BIN_TO_DATA}"
+  SORELLAN_BIN_TO_PREPARE="${SORELLAN_BIN_TO_PREPARE}"
+  SORELLAN_BUILD_DIR="${PROJECT_BINARY_DIR}"
+  SORELLAN_SOURCE_DATA_DIR="${PROJECT_SOURCE_DIR}/data"
+  SORELLAN_SOURCE_PREPARE="${PROJECT_SOURCE_DIR}/packaging/prepare-vocabularies.sh")
+
 install(FILES data/0.voca data/17.voca DESTINATION ${SORELLAN_DATADIR})
 # The data's own README and licence travel with it.
 install(FILES data/README.md data/LICENSE-vocabulary packaging/copyright
@@ -42,9 +59,6 @@ install(FILES ${PROJECT_BINARY_DIR}/packaging/changelog.Debian.gz DESTINATION ${
 if(LEXIVANT2_BUILD_WINDOW)
   install(TARGETS lexivant2 RUNTIME DESTINATION ${SORELLAN_LIBEXECDIR})
 
-  # The launcher finds the program and the vocabularies from where it lies itself.
-  file(RELATIVE_PATH SORELLAN_BIN_TO_DATA ${CMAKE_INSTALL_FULL_BINDIR}
-       ${CMAKE_INSTALL_FULL_DATADIR}/sorellan)
   file(RELATIVE_PATH SORELLAN_BIN_TO_PROGRAM ${CMAKE_INSTALL_FULL_BINDIR}
        ${CMAKE_INSTALL_FULL_LIBEXECDIR}/sorellan/lexivant2)
   configure_file(packaging/sorellan.in ${PROJECT_BINARY_DIR}/packaging/sorellan @ONLY)

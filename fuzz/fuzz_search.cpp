@@ -1,9 +1,11 @@
-// An arbitrary small pair of tables and an arbitrary query through FindInVocabularies,
-// checked against the plain reference search, with the size limit and the caps.
+// An arbitrary small pair of tables and an arbitrary query through FindInVocabularies, with
+// the window's match rule or a command-line one, checked against the plain reference search,
+// with the size limit and the caps.
 //
 // Input (read with FuzzedDataProvider): the query, then entries of at most 254 bytes and no
-// NUL, each going to the general or the technical table; the last byte repeats the list up to 256
-// times, so that few input bytes can reach the caps and the size limit of a result.
+// NUL, each going to the general or the technical table; the last byte repeats the list up to
+// 256 times, so that few input bytes can reach the caps and the size limit of a result, and the
+// byte before it picks the rule.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -52,6 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
 {
     FuzzedDataProvider input(pData, nSize);
     const int nRepeats = input.ConsumeIntegralInRange<int>(1, 256);
+    // The window's rule most of the time, the command line's others now and then.
+    const auto nRule = input.ConsumeIntegral<std::uint8_t>();
+    const MatchRule rule{nRule % 8 == 1, nRule % 8 == 2 || nRule % 8 == 3};
     const std::string query = input.ConsumeRandomLengthString(nSize);
     Entries general, technical;
     while (input.remaining_bytes() > 0)
@@ -74,9 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     std::string searched = query;
     std::string shownEarly;
     const FindResults results = FindInVocabularies(
-        searched, generalTable, technicalTable, [&](const std::string& text) { shownEarly = text; });
+        searched, generalTable, technicalTable, [&](const std::string& text) { shownEarly = text; }, rule);
     Reference::Listed listed;
-    const FindResults expected = Reference::Find(query, general, technical, &listed);
+    const FindResults expected = Reference::Find(query, general, technical, &listed, rule);
     Check(results.general == expected.general, "the general result differs from the reference");
     Check(results.technical == expected.technical, "the technical result differs from the reference");
     Check(shownEarly == results.general, "the general result shown early differs");

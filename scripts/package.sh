@@ -24,7 +24,7 @@ tree=$(mktemp -d)
 trap 'rm -rf "$tree"' EXIT
 dpkg-deb -x "$deb" "$tree"
 missing=0
-for file in usr/bin/{sorellan,voca,sorellan-find} usr/libexec/sorellan/lexivant2 \
+for file in usr/bin/{sorellan,voca,sorellan-find} usr/libexec/sorellan/{lexivant2,prepare-vocabularies} \
             usr/share/applications/sorellan.desktop \
             usr/share/icons/hicolor/{16x16,32x32,48x48,128x128}/apps/sorellan.png \
             usr/share/icons/hicolor/scalable/apps/sorellan.svg \

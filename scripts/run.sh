@@ -11,7 +11,7 @@ packages=("${BUILD_PACKAGES[@]}")
 install_packages "${packages[@]}"
 
 cmake -S . -B build/run -G Ninja -DCMAKE_BUILD_TYPE=Release -DLEXIVANT2_BUILD_TESTS=OFF -DLEXIVANT2_BUILD_BENCH=OFF
-cmake --build build/run --target lexivant2
+cmake --build build/run --target lexivant2 sorellan-find voca
 
 workdir=build/run/vocabularies
 mkdir -p "$workdir"

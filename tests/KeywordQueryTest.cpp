@@ -69,9 +69,10 @@ TEST(SplitKeywords, KeepsTheFirstHundredKeywordsOfAnyQuery)
     EXPECT_EQ(table.slots[99], "k99");
 }
 
-TEST(MatchesKeywords, NeedsEachOfTheFirstSixKeywordsAnywhere)
+TEST(MatchesKeywords, NeedsEachOfTheFirstSixKeywordsBeginningOnACharacter)
 {
-    struct Case { std::string query, entry; bool bMatch; };
+    constexpr MatchRule kBytes, kAnyCase{true, false}, kWords{false, true};
+    struct Case { std::string query, entry; bool bMatch; MatchRule rule = {}; };
     const Case cases[] = {
         {"acid", "sulfuric acid|\xC1\xF2\xCB\xE1\n", true},
         {"Acid", "sulfuric acid\n", false},  // case-sensitive
@@ -83,11 +84,34 @@ TEST(MatchesKeywords, NeedsEachOfTheFirstSixKeywordsAnywhere)
         {"a b c d e f", "abcdef\n", true},
         {"a b c d e f zzz", "abcdef\n", true},  // the seventh keyword is not tested
         {"a b c d e zzz", "abcdef\n", false},
+        // Straddling bytes: 茶 B2E8 across 璨璨 E8B2 E8B2, ASCII letters and "|" as trail bytes.
+        {"\xB2\xE8", "\xE8\xB2\xE8\xB2\n", false},
+        {"\xB2\xE8", "\xE8\xB2\xE8\xB2|\xB2\xE8\n", true},  // a later occurrence counts
+        {"A", "\xC1\x41\n", false},
+        {"|", "\x81\x7C\n", false},
+        {"A|", "x\xC1" "A|A|\n", true},  // "A" a trail byte, then "A|" on its own
+        {"A", "\xC1\xC1" "A\n", true},  // after a whole character: 0xC1 0xC1, then "A"
+        // Rules for the command line.
+        {"acid", "Sulfuric ACID\n", true, kAnyCase},
+        {"A", "\xC1\x61\n", false, kAnyCase},  // a trail byte stays one whatever its case
+        {"\xC1\xF2", "\xC1\xD2\n", false, kAnyCase},  // other bytes compare exactly
+        {"acid", "acids acid\n", true, kWords},
+        {"acid", "acids\n", false, kWords},
+        {"acid", "xacid\n", false, kWords},
+        {"acid", "acid", true, kWords},  // at the entry's start and end
+        {"acid", "x|acid|y\n", true, kWords},
+        {"acid", "\xCB\xE1" "acid\xCB\xE1\n", true, kWords},  // next to GBK characters
+        {"cid", "\x81\x61" "cid\n", true, kWords},  // "a" there is a trail byte
+        {"-acid", "x-acid\n", true, kWords},  // begins with a sign: no test before it
+        {"\xCB\xE1", "\xC1\xF2\xCB\xE1\n", true, kWords},
     };
     for (const auto& c : cases)
     {
         KeywordTable table;
         SplitKeywords(c.query, table);
-        EXPECT_EQ(MatchesKeywords(table, c.entry), c.bMatch) << "[" << c.query << "] in [" << c.entry << "]";
+        EXPECT_EQ(MatchesKeywords(table, c.entry, c.rule), c.bMatch)
+            << "[" << c.query << "] in [" << c.entry << "] case " << c.rule.bIgnoreCase << " words "
+            << c.rule.bWholeWord;
     }
+    EXPECT_EQ(FindKeyword("acid acid", "acid", 1, kBytes), 5u);
 }

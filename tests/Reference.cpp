@@ -39,6 +39,56 @@ Entries ReferenceEntries(const std::string& plain)
     return entries;
 }
 
+std::vector<std::size_t> Reference::CharacterStarts(const std::string& entry)
+{
+    std::vector<std::size_t> starts;
+    for (std::size_t i = 0; i < entry.size(); ++i)
+    {
+        starts.push_back(i);
+        const auto lead = static_cast<unsigned char>(entry[i]);
+        const auto trail = static_cast<unsigned char>(i + 1 < entry.size() ? entry[i + 1] : 0);
+        if (lead >= 0x81 && lead <= 0xFE && trail >= 0x40 && trail <= 0xFE && trail != 0x7F)
+            ++i;
+    }
+    return starts;
+}
+
+bool Reference::HoldsAtCharacter(const std::string& entry, const std::string& text, const MatchRule& rule)
+{
+    if (text.empty())
+        return true;
+    auto fold = [&](char c) { return rule.bIgnoreCase && c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    auto alnum = [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    const std::vector<std::size_t> starts = CharacterStarts(entry);
+    const std::vector<std::size_t> textStarts = CharacterStarts(text);
+    // Whether the character beginning at `start` is a single ASCII letter or digit.
+    auto alnumAt = [&](const std::vector<std::size_t>& in, const std::string& s, std::size_t start) {
+        const auto it = std::find(in.begin(), in.end(), start);
+        if (it == in.end())
+            return false;
+        const std::size_t next = it + 1 == in.end() ? s.size() : *(it + 1);
+        return next == start + 1 && alnum(s[start]);
+    };
+    for (std::size_t i = 0; i < starts.size(); ++i)
+    {
+        const std::size_t start = starts[i];
+        if (start + text.size() > entry.size())
+            break;
+        bool bSame = true;
+        for (std::size_t j = 0; j < text.size(); ++j)
+            bSame = bSame && fold(entry[start + j]) == fold(text[j]);
+        if (!bSame)
+            continue;
+        if (rule.bWholeWord && alnumAt(textStarts, text, 0) && i > 0 && alnumAt(starts, entry, starts[i - 1]))
+            continue;
+        if (rule.bWholeWord && alnumAt(textStarts, text, textStarts.back()) &&
+            alnumAt(starts, entry, start + text.size()))
+            continue;
+        return true;
+    }
+    return false;
+}
+
 bool Reference::Append(std::string& text, bool& bFull, const std::string& line)
 {
     if (bFull || text.size() + line.size() > kMaxText)
@@ -49,7 +99,7 @@ bool Reference::Append(std::string& text, bool& bFull, const std::string& line)
 }
 
 FindResults Reference::Find(std::string query, const Entries& general, const Entries& technical,
-                            Listed* pListed)
+                            Listed* pListed, const MatchRule& rule)
 {
     const std::string kExact = kszExactTag;
     const std::string kExpanded = kszExpandedTag;
@@ -71,18 +121,20 @@ FindResults Reference::Find(std::string query, const Entries& general, const Ent
     keywords.resize(std::min<std::size_t>(keywords.size(), 6));
     auto matches = [&](const std::string& entry) {
         for (const auto& k : keywords)
-            if (entry.find(k) == std::string::npos)
+            if (!HoldsAtCharacter(entry, k, rule))
                 return false;
         return true;
     };
     auto exact = [&](const std::string& entry) {
         for (const char* around : {"||", " \n", " ,", ",\n", ", ", "  ", ",,"})
-            if (entry.find(around[0] + query + around[1]) != std::string::npos)
+            if (HoldsAtCharacter(entry, around[0] + query + around[1], {rule.bIgnoreCase, false}))
                 return true;
         return false;
     };
     auto display = [](std::string entry) {
-        std::replace(entry.begin(), entry.end(), '|', ' ');
+        for (const std::size_t start : CharacterStarts(entry))
+            if (entry[start] == '|')
+                entry[start] = ' ';
         return entry;
     };
 

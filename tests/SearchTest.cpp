@@ -33,13 +33,14 @@ void Fill(VocabularyTable& table, const Entries& entries)
         ASSERT_TRUE(table.Add(entry));
 }
 
-FindResults Find(std::string query, const Entries& general, const Entries& technical = {})
+FindResults Find(std::string query, const Entries& general, const Entries& technical = {},
+                 const MatchRule& rule = {})
 {
     VocabularyTable generalTable(static_cast<int>(general.size()) + 1);
     VocabularyTable technicalTable(static_cast<int>(technical.size()) + 1);
     Fill(generalTable, general);
     Fill(technicalTable, technical);
-    return FindInVocabularies(query, generalTable, technicalTable);
+    return FindInVocabularies(query, generalTable, technicalTable, {}, rule);
 }
 
 Entries Numbered(const std::string& prefix, int n, const std::string& suffix = "\n")
@@ -53,7 +54,7 @@ Entries Numbered(const std::string& prefix, int n, const std::string& suffix = "
 
 TEST(IsExactMatch, TheQueryBetweenTheRightBytesOnly)
 {
-    struct Case { const char* query; std::string entry; bool bExact; };
+    struct Case { const char* query; std::string entry; bool bExact; MatchRule rule = {}; };
     const Case cases[] = {
         {"acid", "sulfuric|acid|\xC1\xF2\n", true},     // between two bars
         {"acid", "x acid\n", true},                      // blank ... line feed
@@ -70,6 +71,8 @@ TEST(IsExactMatch, TheQueryBetweenTheRightBytesOnly)
         {"acid", "x acid", false},                       // entry without line feed
         {"acid", "x acids\n", false},                    // inside a longer word
         {"acid", "x ACID\n", false},                     // case-sensitive
+        {"acid", "x ACID\n", true, {true, false}},       // unless the rule ignores case
+        {"acid", "\x81|acid|\n", false},                 // the first bar is a trail byte
         {"sulfuric acid", "x sulfuric acid\n", true},    // the whole text, blank included
         {"sulfuric acid", "sulfuric|x acid\n", false},
         {"acid,", "x|acid,|\n", true},                   // a trailing comma is part of it
@@ -79,16 +82,19 @@ TEST(IsExactMatch, TheQueryBetweenTheRightBytesOnly)
         {"", "xy\n", false},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(IsExactMatch(c.entry, c.query), c.bExact) << "[" << c.query << "] in [" << c.entry << "]";
+        EXPECT_EQ(IsExactMatch(c.entry, c.query, c.rule), c.bExact) << "[" << c.query << "] in [" << c.entry << "]";
 }
 
-TEST(Search, ListsExactBeforeExpandedAndShowsBarsAsBlanksInGeneralOnly)
+TEST(Search, ListsExactBeforeExpandedAndShowsBarCharactersAsBlanksInGeneralOnly)
 {
-    const Entries general = {"acids|x\n", "|acid|\xCB\xE1\n", "acid\n", "base, acid\n"};
+    // "\x81|" is one double-byte character: its "|" stays. A 254-byte piece of a longer line
+    // may end in a lead byte; the next piece is counted from its own first byte.
+    const Entries general = {"acids|x\n", "|acid|\x81|\n", "acid\n", std::string(253, 'x') + "\xC1", "acid|\n",
+                             "base, acid\n"};
     const Entries technical = {"acid|\xCB\xE1\n", "base\n", "acid"};
     const FindResults results = Find("  acid ", general, technical);
-    EXPECT_EQ(results.general, kExact + " acid \xCB\xE1\n\r\n" + kExact + "base, acid\n\r\n" +
-                                   kExpanded + "acids x\n\r\n" + kExpanded + "acid\n\r\n");
+    EXPECT_EQ(results.general, kExact + " acid \x81|\n\r\n" + kExact + "base, acid\n\r\n" + kExpanded + "acids x\n\r\n" +
+                                   kExpanded + "acid\n\r\n" + kExpanded + "acid \n\r\n");
     EXPECT_EQ(results.technical, "acid|\xCB\xE1\n\r\nacid\r\n");
 }
 
@@ -168,20 +174,24 @@ TEST(Search, LongQueriesAndManyKeywordsAreSearchedWhole)
 TEST(Search, MatchesThePlainReferenceOnRandomTablesAndQueries)
 {
     std::mt19937 random(99);
-    const std::string pieces[] = {"a", "b", "ab", "|", " ", ",", ";", "\xC1\xF2", "\xCB\xE1", "\xB2\xBB"};
+    // Double-byte characters whose bytes straddle: 茶 B2E8 and 璨 E8B2, trail bytes that are
+    // "a", "b" and "|", and a lone lead byte.
+    const std::string pieces[] = {"a", "b", "ab", "B", "|", " ", ",", ";", "\xC1\xF2", "\xB2\xE8",
+                                  "\xE8\xB2", "\x81" "a", "\xC1" "b", "\x81|", "\xE8"};
     auto text = [&](std::size_t nPieces) {
         std::string s;
         for (std::size_t i = 0; i < nPieces; ++i)
             s += pieces[random() % std::size(pieces)];
         return s;
     };
-    for (int round = 0; round < 300; ++round)
+    for (int round = 0; round < 400; ++round)
     {
         Entries general, technical;
         const int nEntries = static_cast<int>(random() % 600);
         for (int i = 0; i < nEntries; ++i)
         {
-            // Most end in a line feed, some do not (the last line, a cut piece); some are long.
+            // Most end in a line feed, some do not (the last line, a cut piece, which may end
+            // in a lead byte); some are long.
             std::string entry = text(random() % 8 == 0 ? 60 + random() % 60 : random() % 12);
             entry = entry.substr(0, random() % 3 ? 253 : 254);
             if (random() % 5)
@@ -191,8 +201,10 @@ TEST(Search, MatchesThePlainReferenceOnRandomTablesAndQueries)
         std::string query = text(random() % 5);
         if (random() % 4 == 0)
             query = " " + query + "  ";
+        // Most rounds as the window searches, the others with a command-line rule.
+        const MatchRule rule = round % 4 ? MatchRule{} : MatchRule{round % 8 == 0, round % 12 == 0};
         SCOPED_TRACE(testing::Message() << "round " << round << " query [" << query << "]");
-        ASSERT_EQ(Find(query, general, technical), Reference::Find(query, general, technical));
+        ASSERT_EQ(Find(query, general, technical, rule), Reference::Find(query, general, technical, nullptr, rule));
     }
 }
 
@@ -275,8 +287,7 @@ TEST(SubstringFinder, EveryMethodFindsWhatStringFindFinds)
 
 TEST(Search, HostileQueriesGiveWhatTheRulesSay)
 {
-    // GBK: 硫酸 sulfuric acid, 酸 acid. Keywords are runs of bytes: a GBK character split in
-    // two, or two halves of neighbouring characters, match like any other bytes.
+    // GBK: 硫酸 sulfuric acid, 酸 acid.
     const Entries general = {"\xC1\xF2\xCB\xE1|sulfuric acid\n", "acid|\xCB\xE1\n", "\x80\xFF|odd bytes\n",
                              "a b c d e f\n", "x ,;, y\n"};
     const Entries technical = {"\xCB\xE1\xC1\xF2|acid sulfuric\n", "\x80\xFF\n", "a b c d e f"};
@@ -300,11 +311,8 @@ TEST(Search, HostileQueriesGiveWhatTheRulesSay)
              kExpanded + "\xC1\xF2\xCB\xE1 sulfuric acid\n\r\n" + kExpanded + "acid \xCB\xE1\n\r\n" + kExpanded +
              "\x80\xFF odd bytes\n\r\n" + kExpanded + "a b c d e f\n\r\n",
          "\xCB\xE1\xC1\xF2|acid sulfuric\n\r\n\x80\xFF\n\r\na b c d e f\r\n"},
-        {"the halves of two neighbouring characters", "\xE1\xC1", "", "\xCB\xE1\xC1\xF2|acid sulfuric\n\r\n"},
         {"a lone lead byte at the end", "sulfuric \xC1",
          kExpanded + "\xC1\xF2\xCB\xE1 sulfuric acid\n\r\n", "\xCB\xE1\xC1\xF2|acid sulfuric\n\r\n"},
-        {"a lone trail byte", "\xE1", kExpanded + "\xC1\xF2\xCB\xE1 sulfuric acid\n\r\n" + kExpanded +
-             "acid \xCB\xE1\n\r\n", "\xCB\xE1\xC1\xF2|acid sulfuric\n\r\n"},
         {"bytes 0x80 and 0xFF", "\x80\xFF", kExpanded + "\x80\xFF odd bytes\n\r\n", "\x80\xFF\n\r\n"},
         {"0xFF alone", "\xFF", kExpanded + "\x80\xFF odd bytes\n\r\n", "\x80\xFF\n\r\n"},
         {"invalid GBK: a lead byte before a blank", "\xCB odd", "", ""},

@@ -69,6 +69,7 @@ std::string Scramble(const std::string& plain, ScrambleKey key)
 
 RunResult RunProgram(const std::string& path, const std::vector<std::string>& args,
                      const std::string& workDir, const std::string& input,
+                     const std::vector<std::string>& environment,
                      const std::function<void(pid_t)>& whileRunning)
 {
     const TempDir capture;  // apart, so that the work directory holds only the program's files
@@ -79,6 +80,11 @@ RunResult RunProgram(const std::string& path, const std::vector<std::string>& ar
     for (std::string& arg : argStrings)
         argv.push_back(arg.data());
     argv.push_back(nullptr);
+    std::vector<std::string> envStrings = environment;
+    std::vector<char*> envp;
+    for (std::string& setting : envStrings)
+        envp.push_back(setting.data());
+    envp.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -89,7 +95,8 @@ RunResult RunProgram(const std::string& path, const std::vector<std::string>& ar
         posix_spawn_file_actions_addopen(&actions, fd, (capture / std::to_string(fd)).c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = 0;
-    const int nSpawn = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environ);
+    const int nSpawn = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(),
+                                    environment.empty() ? environ : envp.data());
     posix_spawn_file_actions_destroy(&actions);
     RunResult result;
     if (nSpawn == 0 && whileRunning)
@@ -125,7 +132,7 @@ RunResult SignalDuringLoad(const std::string& path, const std::vector<std::strin
     *pbDuringLoad = false;
     for (int nTry = 0; nTry < 20 && !*pbDuringLoad; ++nTry)
     {
-        result = RunProgram(path, args, workDir, {}, [&](pid_t pid) {
+        result = RunProgram(path, args, workDir, {}, {}, [&](pid_t pid) {
             siginfo_t info{};
             while (!PlainFileHoldsText(workDir))
                 if (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid)

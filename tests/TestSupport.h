@@ -36,8 +36,9 @@ bool FileExists(const std::string& path);
 std::string Scramble(const std::string& plain, ScrambleKey key);
 
 // Runs a program to its end with its standard input from `input`, in `workDir` (the
-// current directory when empty), and collects what it wrote. whileRunning, if given, is
-// called with the program's pid once it has started; it must not reap it.
+// current directory when empty), with `environment` (NAME=VALUE each; this process's own
+// when empty), and collects what it wrote. whileRunning, if given, is called with the
+// program's pid once it has started; it must not reap it.
 struct RunResult
 {
     int nExit = -1;   // -1 when it did not exit normally
@@ -47,6 +48,7 @@ struct RunResult
 };
 RunResult RunProgram(const std::string& path, const std::vector<std::string>& args,
                      const std::string& workDir = {}, const std::string& input = {},
+                     const std::vector<std::string>& environment = {},
                      const std::function<void(pid_t)>& whileRunning = {});
 
 // Runs a program in `workDir` and, as soon as one of its plain files there holds text,

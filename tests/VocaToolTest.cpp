@@ -62,10 +62,11 @@ TEST(VocaToolTest, ScrambleAndUnscrambleRoundTripEveryRepresentableByte)
         EXPECT_TRUE(scrambled == Scramble(plain, vocabulary.key));
 
         // Bytes 0x00 and 0xFF in a scrambled file are dropped, as the loader drops them.
+        // Every byte is no text: --force.
         WriteFile(dir / "padded", std::string(1, '\0') + scrambled.substr(0, 70000) +
                                       std::string("\xFF\0", 2) + scrambled.substr(70000) + "\xFF");
         const RunResult unscramble =
-            RunVoca({"unscramble", vocabulary.szName, dir / "padded", dir / "back"});
+            RunVoca({"unscramble", "--force", vocabulary.szName, dir / "padded", dir / "back"});
         ASSERT_EQ(unscramble.nExit, 0) << unscramble.err;
         EXPECT_TRUE(ReadFile(dir / "back") == plain);
     }
@@ -106,37 +107,15 @@ TEST(VocaToolTest, ScrambleRefusesAnUnrepresentableByteAndLeavesTheOutputAlone)
             }
 }
 
-TEST(VocaToolTest, EntriesListsWhatTheLoaderReadsWithEveryByteVisible)
+TEST(VocaToolTest, EntriesListsEachEntryOnALineWithEveryByteVisible)
 {
-    using namespace std::string_literals;
-    const std::string longLine(600, 'y');
-    const struct
-    {
-        const char* szWhat;
-        const VocabularyCase* pVocabulary;
-        std::string plain;
-        std::string listing;
-        const char* szCount;
-    } cases[] = {
-        {"line ends", &kVocabularies[0], "crlf\r\nlone\rcr\nnul\0after\n"s + longLine + "\nlast",
-         "crlf\\n\nlone\\rcr\\n\nnul\n" + std::string(254, 'y') + "\n" + std::string(254, 'y') +
-             "\n" + std::string(92, 'y') + "\\n\nlast\n",
-         "7 entries"},
-        {"0x1A ends the text", &kVocabularies[1], "kept\n\x1A" "dropped\n", "kept\\n\n", "1 entries"},
-        {"escapes", &kVocabularies[0], "back\\slash\ttab\x01\x7F\xC4\xE3 gbk\n",
-         "back\\\\slash\\x09tab\\x01\\x7F\xC4\xE3 gbk\\n\n", "1 entries"},
-    };
-    for (const auto& test : cases)
-    {
-        SCOPED_TRACE(test.szWhat);
-        TempDir dir;
-        WriteFile(dir / "file.voca", Scramble(test.plain, test.pVocabulary->key));
-        const RunResult run =
-            RunVoca({"entries", test.pVocabulary->szName, dir / "file.voca"});
-        ASSERT_EQ(run.nExit, 0) << run.err;
-        EXPECT_EQ(run.out, test.listing);
-        EXPECT_TRUE(HasLine(run.err, test.szCount)) << run.err;
-    }
+    // Control bytes are no text: --force.
+    TempDir dir;
+    WriteFile(dir / "file.voca", Scramble("back\\slash\ttab\x01\x7F\xC4\xE3 gbk\rcr\nnext", kGeneralKey));
+    const RunResult run = RunVoca({"entries", "general", dir / "file.voca", "--force"});
+    ASSERT_EQ(run.nExit, 0) << run.err;
+    EXPECT_EQ(run.out, "back\\\\slash\\x09tab\\x01\\x7F\xC4\xE3 gbk\\rcr\\n\nnext\n");
+    EXPECT_TRUE(HasLine(run.err, "2 entries")) << run.err;
 }
 
 TEST(VocaToolTest, EntriesStopsAtTheCapacityOfThatVocabularyAndWarns)
@@ -158,32 +137,43 @@ TEST(VocaToolTest, EntriesStopsAtTheCapacityOfThatVocabularyAndWarns)
     }
 }
 
-TEST(VocaToolTest, BadArgumentsGiveUsageAndFileErrorsNameTheFile)
+TEST(VocaToolTest, BadArgumentsWrongKindsAndFileErrorsAreRefused)
 {
     TempDir dir;
     WriteFile(dir / "plain", "text\n");
     const std::string missing = dir / "missing";
+    const std::string general = LEXIVANT2_DATA_DIR "/0.voca";
+    const std::string technical = LEXIVANT2_DATA_DIR "/17.voca";
+    const std::string kKinds = "general (0.voca) or technical (17.voca)";
     const struct
     {
         std::vector<std::string> args;
         int nExit;
         std::string errHolds;
     } cases[] = {
-        {{}, 2, "usage"},
-        {{"scramble", "general", "a"}, 2, "usage"},
-        {{"entries", "general", "a", "b"}, 2, "usage"},
-        {{"shuffle", "general", "a", "b"}, 2, "usage"},
-        {{"scramble", "medical", "a", "b"}, 2, "usage"},
+        {{}, 2, kKinds},
+        {{"scramble", "general", "a"}, 2, kKinds},
+        {{"entries", "general", "a", "b"}, 2, kKinds},
+        {{"shuffle", "general", "a", "b"}, 2, kKinds},
+        {{"scramble", "medical", "a", "b"}, 2, "'medical' is no vocabulary kind"},
         {{"unscramble", "general", missing, dir / "out"}, 1, missing},
         {{"entries", "technical", missing}, 1, missing},
         {{"scramble", "general", dir / "plain", missing + "/out"}, 1, missing + "/out"},
+        // The other kind's constants make no text of a vocabulary: refused, nothing written.
+        {{"unscramble", "technical", general, dir / "out"}, 1,
+         general + " is not a technical vocabulary: with its constants the text is not GBK text"
+                   " in lines (it reads as a general vocabulary); --force to go on anyway"},
+        {{"entries", "general", technical}, 1, technical + " is not a general vocabulary"},
+        {{"unscramble", "technical", technical, dir / "out"}, 0, ""},
     };
     for (const auto& test : cases)
     {
         SCOPED_TRACE(testing::PrintToString(test.args));
+        std::filesystem::remove(dir / "out");
         const RunResult run = RunVoca(test.args);
         EXPECT_EQ(run.nExit, test.nExit);
         EXPECT_NE(run.err.find(test.errHolds), std::string::npos) << run.err;
         EXPECT_EQ(run.out, "");
+        EXPECT_EQ(FileExists(dir / "out"), test.nExit == 0);
     }
 }

@@ -16,7 +16,8 @@ fail() {
 
 cmake --install "$build" --prefix "$root" >/dev/null
 
-for file in bin/sorellan bin/voca bin/sorellan-find libexec/sorellan/lexivant2; do
+for file in bin/sorellan bin/voca bin/sorellan-find libexec/sorellan/lexivant2 \
+            libexec/sorellan/prepare-vocabularies; do
     [[ -f "$root/$file" && -x "$root/$file" ]] || fail "$file is not an installed program"
 done
 for file in share/applications/sorellan.desktop share/icons/hicolor/scalable/apps/sorellan.svg \
@@ -54,9 +55,10 @@ open_in() {  # whether process $1 holds a file of directory $2 open
 # moment and ends it. The launcher hands its process over to the program, which must then
 # still be running, in the per-user directory given second. A session of its own lets the
 # end reach whatever the launcher started.
+# What the launchers said on standard error goes to $scratch/said.
 start_window() {
     (cd / && exec setsid env HOME="$scratch/home" XDG_DATA_HOME="$1" QT_QPA_PLATFORM=offscreen \
-        "$root/bin/sorellan") &
+        "$root/bin/sorellan" 2>>"$scratch/said") &
     window=$!
     # Ended during a vocabulary load, the window would leave its plain files behind: wait
     # for a load to be seen and over (it takes seconds in a sanitizer build), for at most
@@ -96,14 +98,38 @@ mkdir "$scratch/home"
 start_window '' "$scratch/home/.local/share/sorellan"
 same_as_installed "$scratch/home/.local/share/sorellan" "first start"
 
-# XDG_DATA_HOME names the data directory; a copy unlike the installed file (the package was
-# updated since) is replaced and a missing one is copied.
+# XDG_DATA_HOME names the data directory; a missing copy is copied.
 mkdir -p "$scratch/data/sorellan"
-{ cat "$root/share/sorellan/17.voca"; printf 'x'; } >"$scratch/data/sorellan/17.voca"
+cp "$root/share/sorellan/17.voca" "$scratch/data/sorellan/17.voca"
 start_window "$scratch/data" "$scratch/data/sorellan"
-same_as_installed "$scratch/data/sorellan" "start after an update"
+same_as_installed "$scratch/data/sorellan" "start with one copy missing"
 
-leftovers=$(cd "$scratch" && find home data -name '*.pyq' -o -name '.*.voca.*')
+# The package was updated: a copy the launcher made is replaced by the new installed file.
+home=$scratch/home/.local/share/sorellan
+printf 'x' >>"$root/share/sorellan/17.voca"
+start_window '' "$home"
+same_as_installed "$home" "start after an update"
+
+# A copy the user changed is kept, and that is said once, not at every start.
+printf 'y' >>"$home/0.voca"
+cp "$home/0.voca" "$scratch/users-0.voca"
+: >"$scratch/said"
+start_window '' "$home"
+start_window '' "$home"
+cmp -s "$scratch/users-0.voca" "$home/0.voca" || fail "the launcher replaced a vocabulary the user changed"
+[ "$(grep -c "keeping $home/0.voca" "$scratch/said")" = 1 ] \
+    || fail "the launcher did not say once that it kept the user's 0.voca: $(cat "$scratch/said")"
+
+# sorellan-find, installed, run anywhere: it works in the per-user directory, filled as the
+# launcher fills it.
+found=$(cd / && env HOME="$scratch/home2" XDG_DATA_HOME= "$root/bin/sorellan-find" -v 硫酸 2>"$scratch/find-said") \
+    || fail "sorellan-find failed: $(cat "$scratch/find-said")"
+grep -q "loading the vocabularies in $scratch/home2/.local/share/sorellan\$" "$scratch/find-said" \
+    || fail "sorellan-find did not say it loads the per-user copies: $(cat "$scratch/find-said")"
+same_as_installed "$scratch/home2/.local/share/sorellan" "sorellan-find"
+[[ "$found" == *"硫酸 [liú suān] sulfuric acid"* ]] || fail "sorellan-find did not find 硫酸: $found"
+
+leftovers=$(cd "$scratch" && find home home2 data -name '*.pyq' -o -name '.*.voca.*')
 [ -z "$leftovers" ] || fail "files left behind after the window ended: $leftovers"
 
 if [ "$failures" -ne 0 ]; then

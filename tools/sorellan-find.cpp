@@ -1,168 +1,30 @@
-// sorellan-find: the lookup from the command line. Loads both vocabularies from the current
-// directory with the window's own loaders and runs each query as the Find button does.
+// sorellan-find: the lookup from the command line. Loads both vocabularies with the window's
+// own loaders and runs each query as the Find button does, with options the window cannot
+// have.
 #include <sys/types.h>
+#include <unistd.h>
 
-#include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
+#include <variant>
 
+#include "FindOptions.h"
+#include "FindPrompt.h"
+#include "FindQuery.h"
+#include "FindStatus.h"
+#include "FindWorkDir.h"
 #include "GbkConversion.h"
-#include "search/Find.h"
 #include "vocabulary/LoaderThreads.h"
-#include "vocabulary/StatusTarget.h"
 #include "vocabulary/StopSignals.h"
 
 namespace
 {
-
-constexpr char kUsage[] = "usage: sorellan-find [--raw] [--] [QUERY...]  (no QUERY: one query a"
-                          " line from standard input)\n";
-
-// Shows each status text on standard error, one a line, and notes whether Find was enabled.
-class StderrStatusTarget final : public StatusTarget
-{
-public:
-    void SetStatusText(const char* szText) override
-    {
-        std::lock_guard lock(m_mutex);  // both loaders report here
-        try
-        {
-            const std::string line = GbkToUtf8(szText) + '\n';
-            std::fwrite(line.data(), 1, line.size(), stderr);
-        }
-        catch (...)
-        {
-            // Out of memory: the unconverted text still says what happened, and a throw
-            // would take the loader down with it.
-            std::fputs(szText, stderr);
-            std::fputc('\n', stderr);
-        }
-    }
-    void EnableFind() override { m_bFindEnabled.store(true, std::memory_order_release); }
-    bool FindEnabled() const { return m_bFindEnabled.load(std::memory_order_acquire); }
-
-private:
-    std::mutex m_mutex;
-    std::atomic<bool> m_bFindEnabled{false};
-};
-
-struct Options
-{
-    bool bRaw = false;
-    std::vector<std::string> queries;  // none: read them from standard input
-};
-
-// Options may stand anywhere before "--"; everything after it is a query.
-std::optional<Options> ParseArguments(int argc, char** argv)
-{
-    Options options;
-    bool bOptionsEnded = false;
-    for (int i = 1; i < argc; ++i)
-    {
-        const std::string_view arg = argv[i];
-        if (bOptionsEnded || !arg.starts_with("--"))
-            options.queries.emplace_back(arg);
-        else if (arg == "--")
-            bOptionsEnded = true;
-        else if (arg == "--raw")
-            options.bRaw = true;
-        else
-            return std::nullopt;
-    }
-    return options;
-}
-
-// Appends UTF-8 text for one terminal line. A NUL (what stands for a query character GBK
-// lacks) shows as U+FFFD; other control bytes but tab show as a blank, so that a lone CR
-// kept in an entry can neither break the line nor drive the terminal.
-void AppendVisible(std::string& out, std::string_view text)
-{
-    for (const char c : text)
-    {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte == 0)
-            out += "\xEF\xBF\xBD";
-        else if ((byte < 0x20 && c != '\t') || byte == 0x7F)
-            out += ' ';
-        else
-            out += c;
-    }
-}
-
-// Appends a result text under its heading, one entry a line. Entries end in "\r\n" and
-// mostly hold their own "\n" before it; neither shows.
-void AppendResult(std::string& out, std::string_view heading, std::string_view gbkResult)
-{
-    const std::string text = GbkToUtf8(gbkResult);
-    std::vector<std::string_view> entries;
-    for (std::size_t pos = 0; pos < text.size();)
-    {
-        const std::size_t end = std::min(text.find("\r\n", pos), text.size());
-        std::string_view entry(text.data() + pos, end - pos);
-        if (entry.ends_with('\n'))
-            entry.remove_suffix(1);
-        entries.push_back(entry);
-        pos = end + 2;
-    }
-    out += heading;
-    out += " (" + std::to_string(entries.size()) + "):\n";
-    for (const std::string_view entry : entries)
-    {
-        out += "  ";
-        AppendVisible(out, entry);
-        out += '\n';
-    }
-}
-
-class QueryRunner
-{
-public:
-    explicit QueryRunner(bool bRaw) : m_bRaw(bRaw) {}
-
-    // Runs one query given as typed (UTF-8, or GBK with --raw) and writes its results.
-    // Returns false when standard output failed.
-    bool Run(std::string_view input)
-    {
-        std::string query = m_bRaw ? std::string(input) : Utf8ToGbk(input);
-        const FindResults results = FindInVocabularies(query);
-        m_out.clear();
-        if (m_bRaw)
-        {
-            m_out += results.general;
-            m_out += '\0';
-            m_out += results.technical;
-            m_out += '\0';
-        }
-        else
-        {
-            if (m_bAnyRun)
-                m_out += '\n';
-            m_out += "Query: ";
-            AppendVisible(m_out, GbkToUtf8(query));
-            m_out += '\n';
-            AppendResult(m_out, "General", results.general);
-            AppendResult(m_out, "Technical", results.technical);
-        }
-        m_bAnyRun = true;
-        // Flushed query by query, so that a caller feeding standard input sees each answer.
-        return std::fwrite(m_out.data(), 1, m_out.size(), stdout) == m_out.size() &&
-               std::fflush(stdout) == 0;
-    }
-
-private:
-    bool m_bRaw;
-    bool m_bAnyRun = false;
-    std::string m_out;  // one query's output, written at once
-};
-
 // Reads queries from standard input, one a line, until its end.
 bool RunQueriesFromInput(QueryRunner& runner)
 {
@@ -196,15 +58,46 @@ int Fail(const char* szWhat)
     return 1;
 }
 
+bool UseColor(ColorChoice choice)
+{
+    if (choice != ColorChoice::kAuto)
+        return choice == ColorChoice::kAlways;
+    const char* szTerm = std::getenv("TERM");
+    return isatty(STDOUT_FILENO) && !(szTerm && std::string_view(szTerm) == "dumb");
+}
+
+// Loads both vocabularies in the current directory; true when either loaded.
+bool LoadVocabularies()
+{
+    StopLoadersOnSignals();
+    const PlainFileSweep sweep;
+    StderrStatusTarget target;
+    {
+        LoaderThreads loaders;
+        loaders.Start(target);
+        loaders.Wait();
+    }
+    sweep.RemoveLeftovers();
+    ExitIfStopSignalled();
+    // When neither load enabled Find, the status texts have said why.
+    return target.FindEnabled();
+}
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const std::optional<Options> options = ParseArguments(argc, argv);
-    if (!options)
+    const auto parsed = ParseFindArguments(argc, argv);
+    if (const auto* pError = std::get_if<UsageError>(&parsed))
     {
-        std::fputs(kUsage, stderr);
+        std::fprintf(stderr, "sorellan-find: %s\n%s", pError->message.c_str(), kFindUsage);
         return 2;
+    }
+    const FindOptions& options = std::get<FindOptions>(parsed);
+    if (options.bHelp || options.bVersion)
+    {
+        std::fputs(options.bHelp ? kFindHelp : "sorellan-find (Sorellan) " SORELLAN_VERSION "\n",
+                   stdout);
+        return std::fflush(stdout) == 0 ? 0 : Fail("standard output");
     }
     if (!GbkConversionAvailable())
     {
@@ -212,26 +105,37 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    StopLoadersOnSignals();
-    StderrStatusTarget target;
-    {
-        LoaderThreads loaders;
-        loaders.Start(target);
-        loaders.Wait();
-    }
-    ExitIfStopSignalled();
-    // Neither load enabled Find; the status texts have said why.
-    if (!target.FindEnabled())
+    const std::optional<std::string> dir = EnterWorkingDirectory(options.dir);
+    if (!dir)
+        return 1;
+    if (options.bVerbose)
+        std::fprintf(stderr, "sorellan-find: loading the vocabularies in %s\n", dir->c_str());
+    if (!LoadVocabularies())
         return 1;
 
-    QueryRunner runner(options->bRaw);
-    if (options->queries.empty())
+    QueryRunner runner(options.format, options.format == OutputFormat::kText && UseColor(options.color),
+                       options.rule);
+    if (options.queries.empty())
     {
+        if (isatty(STDIN_FILENO) && options.format != OutputFormat::kRaw)
+        {
+            // The history lives with the per-user vocabularies, wherever these came from.
+            std::string historyFile;
+            if (const std::optional<std::string> home = PerUserDirectory())
+            {
+                std::error_code ec;
+                std::filesystem::create_directories(*home, ec);
+                historyFile = *home + "/find-history";
+            }
+            if (!RunQueriesFromTerminal(runner, historyFile))
+                return Fail("standard output");
+            return 0;
+        }
         if (!RunQueriesFromInput(runner))
             return Fail(std::ferror(stdin) ? "standard input" : "standard output");
         return 0;
     }
-    for (const std::string& query : options->queries)
+    for (const std::string& query : options.queries)
         if (!runner.Run(query))
             return Fail("standard output");
     return 0;

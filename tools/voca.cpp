@@ -11,8 +11,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "vocabulary/Descramble.h"
 #include "vocabulary/EntryReader.h"
@@ -38,8 +40,10 @@ constexpr Vocabulary kVocabularies[] = {
 
 int Usage()
 {
-    std::fputs("usage: voca scramble|unscramble general|technical IN OUT"
-               " | voca entries general|technical FILE\n",
+    std::fputs("usage: voca scramble   KIND PLAIN OUT\n"
+               "       voca unscramble [--force] KIND IN OUT\n"
+               "       voca entries    [--force] KIND FILE\n"
+               "KIND is the vocabulary's kind: general (0.voca) or technical (17.voca).\n",
                stderr);
     return 2;
 }
@@ -48,6 +52,89 @@ int Usage()
 int Fail(const std::string& what)
 {
     std::fprintf(stderr, "voca: %s: %s\n", what.c_str(), std::strerror(errno));
+    return 1;
+}
+
+const Vocabulary* FindVocabulary(std::string_view name)
+{
+    for (const Vocabulary& vocabulary : kVocabularies)
+        if (name == vocabulary.szName)
+            return &vocabulary;
+    return nullptr;
+}
+
+// Whether descrambled bytes look like a vocabulary's text: GBK (ASCII, tab, CR, LF and
+// double-byte characters) with at most one byte in a hundred anything else, in lines. A
+// file unscrambled with the other kind's constants fails both by far: no line feed at all
+// and several bytes in a hundred that are not text.
+bool LooksLikeText(std::string_view plain)
+{
+    std::size_t nOdd = 0;
+    for (std::size_t i = 0; i < plain.size(); ++i)
+    {
+        const auto byte = static_cast<unsigned char>(plain[i]);
+        if (byte == '\t' || byte == '\n' || byte == '\r' || (byte >= 0x20 && byte < 0x7F))
+            continue;
+        if (byte >= 0x81 && byte <= 0xFE && i + 1 < plain.size())
+        {
+            const auto trail = static_cast<unsigned char>(plain[i + 1]);
+            if (trail >= 0x40 && trail <= 0xFE && trail != 0x7F)
+            {
+                ++i;
+                continue;
+            }
+        }
+        ++nOdd;
+    }
+    const bool bInLines = plain.size() < 256 || plain.find('\n') != std::string_view::npos;
+    return nOdd * 100 <= plain.size() && bInLines;
+}
+
+// How much of a file's beginning decides what it is.
+constexpr std::size_t kSampleBytes = 64 * 1024;
+
+// The beginning of a scrambled file, descrambled with `key`; nullopt when it cannot be read
+// (errno says why).
+std::optional<std::string> DescrambledSample(int fd, ScrambleKey key)
+{
+    std::string sample;
+    unsigned char block[4096];
+    for (off_t offset = 0; sample.size() < kSampleBytes;)
+    {
+        const ssize_t nRead = pread(fd, block, sizeof block, offset);
+        if (nRead < 0 && errno == EINTR)
+            continue;
+        if (nRead < 0)
+            return std::nullopt;
+        if (nRead == 0)
+            break;
+        offset += nRead;
+        for (ssize_t i = 0; i < nRead; ++i)
+            if (block[i] != 0x00 && block[i] != 0xFF)
+                sample += static_cast<char>(DescrambleByte(block[i], key.subtrahend, key.addend));
+    }
+    return sample;
+}
+
+// Refuses, with a message, a file that is not of the kind named (unless forced): its
+// plain text would be garbage. Returns 0 to go on, else the exit status.
+int CheckKind(const Vocabulary& vocabulary, int fd, const std::string& path, bool bForce)
+{
+    if (bForce)
+        return 0;
+    const std::optional<std::string> sample = DescrambledSample(fd, vocabulary.key);
+    if (!sample)
+        return Fail(path);
+    if (LooksLikeText(*sample))
+        return 0;
+    const Vocabulary& other = &vocabulary == &kVocabularies[0] ? kVocabularies[1] : kVocabularies[0];
+    const std::optional<std::string> otherSample = DescrambledSample(fd, other.key);
+    const bool bOther = otherSample && LooksLikeText(*otherSample);
+    std::fprintf(stderr,
+                 "voca: %s is not a %s vocabulary: with its constants the text is not GBK text"
+                 " in lines%s%s%s; --force to go on anyway\n",
+                 path.c_str(), vocabulary.szName, bOther ? " (it reads as a " : "",
+                 bOther ? other.szName : "", bOther ? " vocabulary)" : "");
     return 1;
 }
 
@@ -143,11 +230,13 @@ int ScramblePlain(const Vocabulary& vocabulary, const std::string& plainPath,
 }
 
 int UnscrambleFile(const Vocabulary& vocabulary, const std::string& inPath,
-                   const std::string& outPath)
+                   const std::string& outPath, bool bForce)
 {
     FileHandle in(open(inPath.c_str(), O_RDONLY | O_CLOEXEC));
     if (!in.IsOpen())
         return Fail(inPath);
+    if (const int nStatus = CheckKind(vocabulary, in.Get(), inPath, bForce))
+        return nStatus;
     PendingOutput out(outPath);
     if (!out.Create())
         return Fail(outPath);
@@ -184,11 +273,13 @@ void AppendEscaped(std::string& out, std::string_view entry)
     }
 }
 
-int ListEntries(const Vocabulary& vocabulary, const std::string& path)
+int ListEntries(const Vocabulary& vocabulary, const std::string& path, bool bForce)
 {
     FileHandle in(open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!in.IsOpen())
         return Fail(path);
+    if (const int nStatus = CheckKind(vocabulary, in.Get(), path, bForce))
+        return nStatus;
     // The same two steps as the loader, through an anonymous file that needs no cleanup.
     const std::string plainName = "descrambled copy of " + path;
     FileHandle plain(memfd_create("voca-plain", MFD_CLOEXEC));
@@ -231,21 +322,31 @@ int ListEntries(const Vocabulary& vocabulary, const std::string& path)
 
 int main(int argc, char** argv)
 {
-    if (argc < 4)
+    // --force may stand anywhere; every other argument keeps its place.
+    bool bForce = false;
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i)
+    {
+        if (std::string_view(argv[i]) == "--force")
+            bForce = true;
+        else
+            args.emplace_back(argv[i]);
+    }
+    if (args.size() < 3)
         return Usage();
-    const std::string_view command = argv[1];
-    const Vocabulary* pVocabulary = nullptr;
-    for (const Vocabulary& vocabulary : kVocabularies)
-        if (std::string_view(argv[2]) == vocabulary.szName)
-            pVocabulary = &vocabulary;
+    const std::string_view command = args[0];
+    const Vocabulary* pVocabulary = FindVocabulary(args[1]);
     if (pVocabulary == nullptr)
+    {
+        std::fprintf(stderr, "voca: '%s' is no vocabulary kind\n", args[1].c_str());
         return Usage();
+    }
 
-    if (command == "scramble" && argc == 5)
-        return ScramblePlain(*pVocabulary, argv[3], argv[4]);
-    if (command == "unscramble" && argc == 5)
-        return UnscrambleFile(*pVocabulary, argv[3], argv[4]);
-    if (command == "entries" && argc == 4)
-        return ListEntries(*pVocabulary, argv[3]);
+    if (command == "scramble" && args.size() == 4 && !bForce)
+        return ScramblePlain(*pVocabulary, args[2], args[3]);
+    if (command == "unscramble" && args.size() == 4)
+        return UnscrambleFile(*pVocabulary, args[2], args[3], bForce);
+    if (command == "entries" && args.size() == 3)
+        return ListEntries(*pVocabulary, args[2], bForce);
     return Usage();
 }

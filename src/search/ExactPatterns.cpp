@@ -1,7 +1,5 @@
 #include "search/ExactPatterns.h"
 
-#include <string>
-
 namespace
 {
 // The bytes before and after the query in each pattern, in the order they are tried.
@@ -10,28 +8,36 @@ constexpr char kSurroundings[7][2] = {
 };
 }  // namespace
 
-ExactPatterns::ExactPatterns(std::string_view query)
+ExactPatterns::ExactPatterns(std::string_view query, const MatchRule& rule)
+    : m_rule{rule.bIgnoreCase, false}
 {
     for (int i = 0; i < kPatterns; ++i)
     {
-        std::string pattern;
+        std::string& pattern = m_patterns[i];
         pattern.reserve(query.size() + 2);
         pattern += kSurroundings[i][0];
         pattern += query;
         pattern += kSurroundings[i][1];
-        m_patterns[i] = SubstringFinder(pattern);
     }
 }
 
 bool ExactPatterns::Matches(std::string_view entry) const
 {
     for (const auto& pattern : m_patterns)
-        if (pattern.In(entry))
+        if (FindKeyword(entry, pattern, 0, m_rule) != std::string_view::npos)
             return true;
     return false;
 }
 
-bool IsExactMatch(std::string_view entry, std::string_view query)
+bool ExactPatterns::Surround(char cBefore, char cAfter)
 {
-    return ExactPatterns(query).Matches(entry);
+    for (const auto& around : kSurroundings)
+        if (around[0] == cBefore && around[1] == cAfter)
+            return true;
+    return false;
+}
+
+bool IsExactMatch(std::string_view entry, std::string_view query, const MatchRule& rule)
+{
+    return ExactPatterns(query, rule).Matches(entry);
 }

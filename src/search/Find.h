@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "search/KeywordMatch.h"
 #include "vocabulary/VocabularyTable.h"
 
 struct FindResults
@@ -15,8 +16,10 @@ struct FindResults
 };
 
 // `onGeneralResult`, when given, receives the general result before the technical scan
-// starts, so a window can show it while that scan runs.
+// starts, so a window can show it while that scan runs. The window always searches with the
+// default rule.
 FindResults FindInVocabularies(std::string& query,
                                const VocabularyTable& general = g_generalVocabulary,
                                const VocabularyTable& technical = g_technicalVocabulary,
-                               const std::function<void(const std::string&)>& onGeneralResult = {});
+                               const std::function<void(const std::string&)>& onGeneralResult = {},
+                               const MatchRule& rule = {});

@@ -34,10 +34,10 @@ void SplitKeywords(std::string_view query, KeywordTable& table)
     }
 }
 
-bool MatchesKeywords(const KeywordTable& table, std::string_view entry)
+bool MatchesKeywords(const KeywordTable& table, std::string_view entry, const MatchRule& rule)
 {
     for (int i = 0; i < KeywordTable::kTestedKeywords; ++i)
-        if (entry.find(table.slots[i]) == std::string_view::npos)
+        if (FindKeyword(entry, table.slots[i], 0, rule) == std::string_view::npos)
             return false;
     return true;
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "search/KeywordMatch.h"
+
 // Keyword slots of one search; only the first kTestedKeywords take part in the test.
 struct KeywordTable
 {
@@ -21,6 +23,7 @@ void TrimQuery(std::string& query);
 // result since only the first six are tested.
 void SplitKeywords(std::string_view query, KeywordTable& table);
 
-// True when each of the slots 0 to 5 occurs in the entry as a run of bytes (an empty slot
-// occurs everywhere).
-bool MatchesKeywords(const KeywordTable& table, std::string_view entry);
+// True when each of the slots 0 to 5 is found in the entry (FindKeyword; an empty slot is
+// found everywhere). This is the keyword test of every search: the scans only nominate the
+// entries it is run on.
+bool MatchesKeywords(const KeywordTable& table, std::string_view entry, const MatchRule& rule = {});

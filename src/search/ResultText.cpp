@@ -2,11 +2,18 @@
 
 #include <cstring>
 
+#include "search/KeywordMatch.h"
+
 void ReplaceChar(char* sz, char from, char to)
 {
+    // Character by character from the first byte: a lead byte takes its trail byte along.
     for (; *sz; ++sz)
-        if (*sz == from)
+    {
+        if (IsDoubleByte(sz[0], sz[1]))
+            ++sz;
+        else if (*sz == from)
             *sz = to;
+    }
 }
 
 void ResultText::Append(std::string_view tag, std::string_view entry, bool bShowBars)

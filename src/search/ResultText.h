@@ -6,7 +6,8 @@
 #include <string>
 #include <string_view>
 
-// Replaces every byte `from` of the NUL-terminated string by `to`, in place.
+// Replaces by `to`, in place, every byte `from` of the NUL-terminated GBK string that is a
+// character of its own, never the trail byte of a double-byte character ("|" is one).
 void ReplaceChar(char* sz, char from, char to);
 
 class ResultText
@@ -18,7 +19,7 @@ public:
 
     // Appends tag, entry and "\r\n". An entry that would not fit is dropped whole, and so
     // is every entry after it, so the list never skips one and never ends in half a
-    // character. With bShowBars false every "|" of the entry shows as a blank.
+    // character. With bShowBars false every "|" character of the entry shows as a blank.
     void Append(std::string_view tag, std::string_view entry, bool bShowBars = true);
 
     std::string_view View() const { return {m_text, m_nLength}; }

@@ -18,10 +18,8 @@ public:
     // Offset of the first occurrence at or after `from`, or npos. An empty needle is
     // found at `from`.
     std::size_t Find(std::string_view haystack, std::size_t from = 0) const;
-    bool In(std::string_view haystack) const { return Find(haystack) != npos; }
 
     std::size_t Size() const { return m_needle.size(); }
-    Method GetMethod() const { return m_method; }
     static bool Supported(Method method);
 
     static constexpr std::size_t npos = std::string_view::npos;

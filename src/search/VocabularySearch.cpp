@@ -9,80 +9,88 @@ std::string g_expandedMatches[kMaxExpandedListed];
 
 namespace
 {
-// Walks the entries that pass the keyword test, in table order. Rather than testing entry
-// by entry, it looks for the longest tested keyword across the whole run of published
-// entries and tests the other keywords only in the entries where it turns up.
-class KeywordScan
-{
-public:
-    explicit KeywordScan(const KeywordTable& keywords)
-    {
-        int nAnchor = 0;
-        for (int i = 0; i < KeywordTable::kTestedKeywords; ++i)
-            if (keywords.slots[i].size() > keywords.slots[nAnchor].size())
-                nAnchor = i;
-        m_anchor = SubstringFinder(keywords.slots[nAnchor]);
-        for (int i = 0; i < KeywordTable::kTestedKeywords; ++i)
-            if (i != nAnchor && !keywords.slots[i].empty())
-                m_others[m_nOthers++] = SubstringFinder(keywords.slots[i]);
-    }
+// The scans below only nominate entries, in table order; MatchesKeywords and ExactPatterns
+// decide on each. A visit returns false to stop; each scan returns the index of the entry
+// after the one it stopped at, or the count it reached. The table's count is taken afresh
+// whenever a scan reaches it, so entries a loader publishes meanwhile are seen.
 
-    // Calls visit(entry) for each hit until it returns false.
-    template <typename Visit>
-    void ForEachHit(const VocabularyTable& table, Visit visit) const
+// Nominates every entry from n on.
+template <typename Visit>
+int VisitEntries(const VocabularyTable& table, int n, Visit visit)
+{
+    for (; n < table.GetCount(); ++n)
+        if (!visit(table.GetAt(n)))
+            return n + 1;
+    return n;
+}
+
+// Nominates, from entry n on, each entry that holds the bytes of `finder` where `fits` accepts
+// them. Rather than entry by entry it looks across the whole run of published entries, so
+// only the entries where the bytes turn up cost more than the look itself.
+template <typename Fits, typename Visit>
+int VisitOccurrences(const VocabularyTable& table, int n, const SubstringFinder& finder, Fits fits, Visit visit)
+{
+    for (int nCount; n < (nCount = table.GetCount()); n = nCount)
     {
-        int n = 0;
-        for (int nCount; n < (nCount = table.GetCount()); n = nCount)
+        const std::string_view run = table.GetRun(n, nCount);
+        for (std::size_t pos = 0; (pos = finder.Find(run, pos)) != SubstringFinder::npos;)
         {
-            if (m_anchor.Size() == 0)
+            const std::size_t found = pos;
+            if (!fits(run, found))
             {
-                // No keyword at all: every entry is a hit.
-                for (; n < nCount; ++n)
-                    if (!visit(table.GetAt(n)))
-                        return;
+                pos = found + 1;
                 continue;
             }
-            const std::string_view run = table.GetRun(n, nCount);
-            std::size_t pos = 0;
-            while (pos < run.size())
-            {
-                const std::size_t found = m_anchor.Find(run, pos);
-                if (found == SubstringFinder::npos)
-                    break;
-                const int nEntry = table.GetIndexInRun(n, nCount, found);
-                const std::string_view entry = table.GetAt(nEntry);
-                const auto nEntryBegin = static_cast<std::size_t>(entry.data() - run.data());
-                pos = nEntryBegin + entry.size();
-                // An occurrence that runs on into the next entry is in neither.
-                if (found + m_anchor.Size() <= pos && OthersIn(entry) && !visit(entry))
-                    return;
-            }
+            const int nEntry = table.GetIndexInRun(n, nCount, found);
+            const std::string_view entry = table.GetAt(nEntry);
+            pos = static_cast<std::size_t>(entry.data() - run.data()) + entry.size();
+            // An occurrence that runs on into the next entry is in neither, and no later one
+            // in this entry can end within it.
+            if (found + finder.Size() <= pos && !visit(entry))
+                return nEntry + 1;
         }
     }
+    return n;
+}
 
-private:
-    bool OthersIn(std::string_view entry) const
-    {
-        for (int i = 0; i < m_nOthers; ++i)
-            if (!m_others[i].In(entry))
-                return false;
-        return true;
-    }
+// The longest of the tested keywords: the rarest bytes to look for.
+const std::string& LongestKeyword(const KeywordTable& keywords)
+{
+    int nLongest = 0;
+    for (int i = 1; i < KeywordTable::kTestedKeywords; ++i)
+        if (keywords.slots[i].size() > keywords.slots[nLongest].size())
+            nLongest = i;
+    return keywords.slots[nLongest];
+}
 
-    SubstringFinder m_anchor;
-    SubstringFinder m_others[KeywordTable::kTestedKeywords];
-    int m_nOthers = 0;
-};
+// Nominates from entry n on the entries that may pass the keyword test: those holding the
+// bytes of the longest keyword, or every entry where there is none or case is ignored.
+template <typename Visit>
+int VisitKeywordCandidates(const VocabularyTable& table, int n, const KeywordTable& keywords,
+                           const MatchRule& rule, Visit visit)
+{
+    const std::string& longest = LongestKeyword(keywords);
+    if (longest.empty() || rule.bIgnoreCase)
+        return VisitEntries(table, n, visit);
+    return VisitOccurrences(
+        table, n, SubstringFinder(longest), [](std::string_view, std::size_t) { return true; }, visit);
+}
 }  // namespace
 
 std::string SearchGeneralVocabulary(std::string_view query, const KeywordTable& keywords,
-                                    const VocabularyTable& table)
+                                    const VocabularyTable& table, const MatchRule& rule)
 {
-    const ExactPatterns exact(query);
+    const ExactPatterns exact(query, rule);
     ResultText result;
     int nExact = 0;
     int nExpanded = 0;
-    KeywordScan(keywords).ForEachHit(table, [&](std::string_view entry) {
+    // Once the expanded list is full only exact matches can still be listed, and those hold
+    // the whole query between the bytes of a pattern: the rest of the scan looks for that.
+    const bool bExactScan = !query.empty() && !rule.bIgnoreCase;
+    bool bScanningForExact = false;
+    auto visit = [&](std::string_view entry) {
+        if (!MatchesKeywords(keywords, entry, rule))
+            return true;
         if (exact.Matches(entry))
         {
             ++nExact;
@@ -94,20 +102,35 @@ std::string SearchGeneralVocabulary(std::string_view query, const KeywordTable& 
             display.assign(entry);
             ReplaceChar(display.data(), '|', ' ');
         }
-        return nExact < kMaxExactListed;
-    });
+        return nExact < kMaxExactListed && (bScanningForExact || nExpanded < kMaxExpandedListed || !bExactScan);
+    };
+    const int n = VisitKeywordCandidates(table, 0, keywords, rule, visit);
+    if (nExact < kMaxExactListed && nExpanded == kMaxExpandedListed && bExactScan)
+    {
+        bScanningForExact = true;
+        const std::size_t nQuery = query.size();
+        auto fits = [nQuery](std::string_view run, std::size_t found) {
+            return found > 0 && found + nQuery < run.size() &&
+                   ExactPatterns::Surround(run[found - 1], run[found + nQuery]);
+        };
+        VisitOccurrences(table, n, SubstringFinder(query), fits, visit);
+    }
     for (int i = 0; i < nExpanded; ++i)
         result.Append(kszExpandedTag, g_expandedMatches[i]);
     return result.Take();
 }
 
-std::string SearchTechnicalVocabulary(const KeywordTable& keywords, const VocabularyTable& table)
+std::string SearchTechnicalVocabulary(const KeywordTable& keywords, const VocabularyTable& table,
+                                      const MatchRule& rule)
 {
     ResultText result;
     int nListed = 0;
-    KeywordScan(keywords).ForEachHit(table, [&](std::string_view entry) {
-        ++nListed;
-        result.Append({}, entry);
+    VisitKeywordCandidates(table, 0, keywords, rule, [&](std::string_view entry) {
+        if (MatchesKeywords(keywords, entry, rule))
+        {
+            ++nListed;
+            result.Append({}, entry);
+        }
         return nListed < kMaxTechnicalListed;
     });
     return result.Take();

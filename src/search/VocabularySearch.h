@@ -16,11 +16,14 @@ inline constexpr int kMaxTechnicalListed = 201;  // the scan ends after the 201s
 extern std::string g_expandedMatches[kMaxExpandedListed];
 
 // Every entry that passes the keyword test, in table order: exact matches ("<精> ") as
-// found, then the first 50 expanded ones ("<扩> "), "|" shown as a blank. The table's
-// count is taken afresh as the scan goes, so entries a loader publishes meanwhile are seen.
+// found, then the first 50 expanded ones ("<扩> "), a "|" that is a character of its own
+// shown as a blank. The table's count is taken afresh as the scan goes, so entries a loader
+// publishes meanwhile are seen. The caps count only what passes under `rule`.
 std::string SearchGeneralVocabulary(std::string_view query, const KeywordTable& keywords,
-                                    const VocabularyTable& table = g_generalVocabulary);
+                                    const VocabularyTable& table = g_generalVocabulary,
+                                    const MatchRule& rule = {});
 
 // Every technical entry that passes the keyword test, as stored, untagged.
 std::string SearchTechnicalVocabulary(const KeywordTable& keywords,
-                                      const VocabularyTable& table = g_technicalVocabulary);
+                                      const VocabularyTable& table = g_technicalVocabulary,
+                                      const MatchRule& rule = {});

@@ -1,0 +1,89 @@
+#include "search/KeywordMatch.h"
+
+namespace
+{
+constexpr std::size_t npos = std::string_view::npos;
+
+bool IsLeadByte(char c)
+{
+    const auto b = static_cast<unsigned char>(c);
+    return b >= 0x81 && b <= 0xFE;
+}
+
+bool IsTrailByte(char c)
+{
+    const auto b = static_cast<unsigned char>(c);
+    return b >= 0x40 && b <= 0xFE && b != 0x7F;
+}
+
+bool IsAsciiLetterOrDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+char FoldAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The byte occurrence at or after `from`, ASCII letters folded when the rule says so.
+std::size_t FindBytes(std::string_view entry, std::string_view keyword, std::size_t from, bool bIgnoreCase)
+{
+    if (!bIgnoreCase)
+        return entry.find(keyword, from);
+    for (std::size_t pos = from; pos + keyword.size() <= entry.size(); ++pos)
+    {
+        std::size_t i = 0;
+        while (i < keyword.size() && FoldAscii(entry[pos + i]) == FoldAscii(keyword[i]))
+            ++i;
+        if (i == keyword.size())
+            return pos;
+    }
+    return npos;
+}
+
+// The character before the occurrence at `pos` and the one after it are no ASCII letters or
+// digits, where the keyword's own first or last character is one.
+bool StandsAsWord(std::string_view entry, std::size_t pos, std::string_view keyword)
+{
+    if (IsAsciiLetterOrDigit(keyword.front()) && pos > 0 && IsAsciiLetterOrDigit(entry[pos - 1]) &&
+        StartsCharacter(entry, pos - 1))
+        return false;
+    const std::size_t end = pos + keyword.size();
+    // The occurrence begins on a character, so where the keyword ends in a single-byte
+    // character the entry's next character begins at `end`.
+    return !(IsAsciiLetterOrDigit(keyword.back()) && StartsCharacter(keyword, keyword.size() - 1) &&
+             end < entry.size() && IsAsciiLetterOrDigit(entry[end]));
+}
+}  // namespace
+
+bool IsDoubleByte(char lead, char trail)
+{
+    return IsLeadByte(lead) && IsTrailByte(trail);
+}
+
+bool StartsCharacter(std::string_view text, std::size_t pos)
+{
+    // A byte outside 0x81-0xFE always ends a character, so the lead bytes in a row before
+    // `pos` pair up from the first of them.
+    std::size_t nLeads = 0;
+    while (nLeads < pos && IsLeadByte(text[pos - 1 - nLeads]))
+        ++nLeads;
+    return nLeads % 2 == 0 || pos >= text.size() || !IsTrailByte(text[pos]);
+}
+
+std::size_t FindKeyword(std::string_view entry, std::string_view keyword, std::size_t from, const MatchRule& rule)
+{
+    if (from > entry.size())
+        return npos;
+    if (keyword.empty())
+        return from;
+    for (std::size_t pos = from;; ++pos)
+    {
+        pos = FindBytes(entry, keyword, pos, rule.bIgnoreCase);
+        if (pos == npos)
+            return npos;
+        if (StartsCharacter(entry, pos) && (!rule.bWholeWord || StandsAsWord(entry, pos, keyword)))
+            return pos;
+    }
+}

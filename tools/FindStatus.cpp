@@ -1,0 +1,105 @@
+#include "FindStatus.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+#include "GbkConversion.h"
+#include "vocabulary/FileHandle.h"
+#include "vocabulary/StatusTexts.h"
+#include "vocabulary/VocabularyLoader.h"
+
+namespace
+{
+std::string Reason(std::string_view file, std::string_view why)
+{
+    return std::string(file) + ": " + std::string(why);
+}
+
+const char* const kPlainFiles[] = {g_szGeneralPlainFile, g_szTechnicalPlainFile};
+}  // namespace
+
+void StderrStatusTarget::SetStatusText(const char* szText)
+{
+    std::lock_guard lock(m_mutex);  // both loaders report here (and strerror is not theirs to share)
+    try
+    {
+        std::string why;
+        if (std::string_view(szText) == kszGeneralMissing)
+            why = WhyNotOpened(g_szGeneralFile, g_szGeneralPlainFile);
+        else if (std::string_view(szText) == kszTechnicalMissing)
+            why = WhyNotOpened(g_szTechnicalFile, g_szTechnicalPlainFile);
+        std::string line = GbkToUtf8(szText);
+        if (!why.empty())
+            line += " (" + why + ")";
+        line += '\n';
+        std::fwrite(line.data(), 1, line.size(), stderr);
+    }
+    catch (...)
+    {
+        // Out of memory: the unconverted text still says what happened, and a throw would
+        // take the loader down with it.
+        std::fputs(szText, stderr);
+        std::fputc('\n', stderr);
+    }
+}
+
+std::string WhyNotOpened(const char* szVocabularyFile, const char* szPlainFile)
+{
+    // The loader opens the vocabulary file for update, so a read-only one fails too.
+    {
+        FileHandle file(::open(szVocabularyFile, O_RDWR | O_CLOEXEC | O_NONBLOCK));
+        struct stat st{};
+        if (!file.IsOpen())
+            return Reason(szVocabularyFile, std::strerror(errno));
+        if (::fstat(file.Get(), &st) == 0 && !S_ISREG(st.st_mode))
+            return Reason(szVocabularyFile, "not a regular file");
+    }
+    struct stat st{};
+    if (::lstat(szPlainFile, &st) != 0)
+    {
+        if (errno == ENOENT && ::access(".", W_OK | X_OK) != 0)
+            return Reason(szPlainFile, std::string("cannot be created: ") + std::strerror(errno));
+        return errno == ENOENT ? std::string() : Reason(szPlainFile, std::strerror(errno));
+    }
+    if (S_ISLNK(st.st_mode))
+        return Reason(szPlainFile, "is a symbolic link, never followed");
+    if (!S_ISREG(st.st_mode))
+        return Reason(szPlainFile, "not a regular file");
+    const FileHandle plain(::open(szPlainFile, O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
+    return plain.IsOpen() ? std::string() : Reason(szPlainFile, std::strerror(errno));
+}
+
+PlainFileSweep::PlainFileSweep()
+{
+    for (int i = 0; i < 2; ++i)
+    {
+        struct stat st{};
+        m_bExisted[i] = ::lstat(kPlainFiles[i], &st) == 0;
+    }
+}
+
+void PlainFileSweep::RemoveLeftovers() const
+{
+    for (int i = 0; i < 2; ++i)
+    {
+        if (m_bExisted[i])
+            continue;
+        // Under its lock, as the loaders remove theirs: a window loading in this directory
+        // meanwhile holds the lock on the file it fills.
+        const FileHandle file(::open(kPlainFiles[i], O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
+        struct stat byFd{}, byName{};
+        if (!file.IsOpen() || ::flock(file.Get(), LOCK_EX | LOCK_NB) != 0 ||
+            ::fstat(file.Get(), &byFd) != 0 || !S_ISREG(byFd.st_mode) || byFd.st_size != 0 ||
+            ::lstat(kPlainFiles[i], &byName) != 0 || byName.st_ino != byFd.st_ino ||
+            byName.st_dev != byFd.st_dev)
+            continue;
+        ::unlink(kPlainFiles[i]);
+    }
+}
