@@ -71,7 +71,9 @@ PlainFile::CreateResult PlainFile::Create(const std::string& path, const std::at
         // whatever the name leads to now. (Where locks are not supported, go on unguarded.)
         if (lock == LockResult::kLocked && !NamesFile(path, file.Get()))
             continue;
-        if (::ftruncate(file.Get(), 0) != 0)
+        // Only a file left over is truncated: on ext4 a truncation to zero makes the next
+        // close write the whole new text out to disk, and the removal then waits for it.
+        if (::fstat(file.Get(), &st) != 0 || (st.st_size != 0 && ::ftruncate(file.Get(), 0) != 0))
             return CreateResult::kFailed;
         m_writer = FileHandle(::fcntl(file.Get(), F_DUPFD_CLOEXEC, 0));
         if (!m_writer.IsOpen())
