@@ -105,20 +105,10 @@ std::span<char> VocabularyTable::GetFreeText(std::size_t nCommit)
     return {m_pText + m_nUsed, m_nTextReserved - m_nUsed};
 }
 
-bool VocabularyTable::AddInPlace(std::size_t n)
+void VocabularyTable::CommitEnds(std::size_t nEntries)
 {
-    const int nCount = m_nCount.load(std::memory_order_relaxed);
-    // With count below the capacity the entries so far take at most count * kMaxEntryBytes,
-    // so this entry lies within the reservation.
-    if (nCount >= m_nCapacity || n > kMaxEntryBytes)
-        return false;
-    const auto nIndex = static_cast<std::size_t>(nCount);
-    CommitAhead(m_pEnds, m_nEndsReserved, m_nEndsCommitted, (nIndex + 1) * sizeof(std::uint32_t),
+    CommitAhead(m_pEnds, m_nEndsReserved, m_nEndsCommitted, nEntries * sizeof(std::uint32_t),
                 kEndsCommitStep);
-    m_nUsed += n;
-    m_pEnds[nIndex] = static_cast<std::uint32_t>(m_nUsed);
-    m_nCount.store(nCount + 1, std::memory_order_release);
-    return true;
 }
 
 std::string_view VocabularyTable::GetAt(int i) const

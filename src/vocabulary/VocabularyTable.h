@@ -8,6 +8,8 @@
 #include <span>
 #include <string_view>
 
+#include "vocabulary/EntryReader.h"  // kMaxEntryBytes
+
 class VocabularyTable
 {
 public:
@@ -63,7 +65,26 @@ private:
     std::atomic<std::size_t> m_nTextCommitted{0};  // written by the writer only
     std::atomic<std::size_t> m_nEndsCommitted{0};
     std::atomic<int> m_nCount{0};
+
+    void CommitEnds(std::size_t nEntries);
 };
+
+// Inline: it runs once per entry of a load.
+inline bool VocabularyTable::AddInPlace(std::size_t n)
+{
+    const int nCount = m_nCount.load(std::memory_order_relaxed);
+    // Below the capacity the entries so far take at most nCount * kMaxEntryBytes bytes, so
+    // this one lies within the reservation.
+    if (nCount >= m_nCapacity || n > kMaxEntryBytes)
+        return false;
+    const auto nIndex = static_cast<std::size_t>(nCount);
+    if ((nIndex + 1) * sizeof(std::uint32_t) > m_nEndsCommitted.load(std::memory_order_relaxed))
+        CommitEnds(nIndex + 1);
+    m_nUsed += n;
+    m_pEnds[nIndex] = static_cast<std::uint32_t>(m_nUsed);
+    m_nCount.store(nCount + 1, std::memory_order_release);
+    return true;
+}
 
 // Room behind the entries of a full table for text not yet published: one read of the
 // entry reader and the unfinished entry before it.
