@@ -54,8 +54,8 @@ public:
     std::size_t GetEntryBytes() const;
 
 private:
-    // Entries lie back to back in address space reserved once for the capacity and
-    // committed by the kernel as it fills; slot i ends at m_pEnds[i].
+    // Entries lie back to back in address space reserved once for the capacity, committed
+    // a step ahead of the writer as it fills; slot i ends at m_pEnds[i].
     int m_nCapacity = 0;
     char* m_pText = nullptr;
     std::uint32_t* m_pEnds = nullptr;
