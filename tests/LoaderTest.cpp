@@ -57,6 +57,9 @@ TEST(Loader, ReportsAndOpensFindForEachMixOfPresentAndMissingFiles)
         SCOPED_TRACE(testing::Message() << "general " << c.bGeneral << ", technical " << c.bTechnical);
         TempDir dir;
         TestLoad general(dir, false), technical(dir, true);
+        // Plain files left over from an earlier run, longer than the new texts.
+        WriteFile(general.plainPath, Lines(50, 'x'));
+        WriteFile(technical.plainPath, Lines(50, 'y'));
         if (c.bGeneral)
             general.WriteVocabulary(kGeneralText);
         if (c.bTechnical)
@@ -72,7 +75,7 @@ TEST(Loader, ReportsAndOpensFindForEachMixOfPresentAndMissingFiles)
         EXPECT_EQ(EntriesOf(technical.table),
                   c.bTechnical ? Events{kTechnicalText} : Events{});
         EXPECT_EQ(general.bFileOk, c.bGeneral ? 1 : 0);
-        // A successful load removes its plain file; a missing vocabulary leaves it, empty.
+        // A successful load removes its plain file; a missing vocabulary leaves it, emptied.
         for (auto* pLoad : {&general, &technical})
         {
             const bool bPresent = pLoad == &general ? c.bGeneral : c.bTechnical;
