@@ -102,6 +102,8 @@ TEST(ReadEntries, StopsAtTheCapacityKeepingTheFirstEntries)
         {"last line without LF too many", "a\nb\nc\nd", 3, ReadResult::kTableFull, {"a\n", "b\n", "c\n"}},
         {"a long line's pieces count", std::string(600, 'z'), 2, ReadResult::kTableFull,
          {std::string(254, 'z'), std::string(254, 'z')}},
+        {"a table without room, text", "\r\n", 0, ReadResult::kTableFull, {}},
+        {"a table without room, no text", "\x1A" "a\n", 0, ReadResult::kDone, {}},
     };
     for (const auto& c : cases)
     {
