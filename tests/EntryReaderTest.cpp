@@ -38,7 +38,7 @@ TEST(ReadEntries, CutsLinesAndAppliesTextModeRules)
     const Case cases[] = {
         {"empty text", "", {}},
         {"lines with LF", "one|1\ntwo|2\n", {"one|1\n", "two|2\n"}},
-        {"last line without LF", "one\ntwo", {"one\n", "two"}},
+        {"last line without LF, up to a NUL", "one\ntw\0o"s, {"one\n", "tw"}},
         {"empty lines", "\n\nx\n", {"\n", "\n", "x\n"}},
         {"253 bytes and LF", s253 + "\n", {s253 + "\n"}},
         {"254 bytes and LF", s254 + "\n", {s254, "\n"}},
@@ -77,8 +77,8 @@ TEST(ReadEntries, MatchesTheByteByByteRulesAcrossBlockBoundaries)
             c = alphabet[random() % (sizeof alphabet - 1)];
         for (int k = 0; k < 20; ++k)  // some long lines
             plain.insert(random() % plain.size(), std::string(200 + random() % 600, 'L'));
-        if (round % 4 == 1)
-            plain[random() % plain.size()] = '\0';
+        if (round % 4 == 1)  // half of them in the first block, which ends in a held CR
+            plain[random() % (round % 8 == 1 ? 65000 : plain.size())] = '\0';
         if (round % 8 == 3)
             plain[plain.size() / 2 + random() % (plain.size() / 2)] = '\x1A';
         // A CR LF, a lone CR or a CR and 0x1A split by the reader's block boundaries.
@@ -102,6 +102,8 @@ TEST(ReadEntries, StopsAtTheCapacityKeepingTheFirstEntries)
         {"last line without LF too many", "a\nb\nc\nd", 3, ReadResult::kTableFull, {"a\n", "b\n", "c\n"}},
         {"a long line's pieces count", std::string(600, 'z'), 2, ReadResult::kTableFull,
          {std::string(254, 'z'), std::string(254, 'z')}},
+        {"a table without room, text", "\r\n", 0, ReadResult::kTableFull, {}},
+        {"a table without room, no text", "\x1A" "a\n", 0, ReadResult::kDone, {}},
     };
     for (const auto& c : cases)
     {

@@ -75,10 +75,11 @@ PlainFile::CreateResult PlainFile::Create(const std::string& path, const std::at
         if (lock == LockResult::kLocked && !NamesFile(path, file.Get()))
             continue;
         // A second name of a file (a hard link) makes it someone else's file, a vocabulary
-        // perhaps: never empty or fill it.
-        if (::fstat(file.Get(), &st) != 0 || st.st_nlink != 1)
-            return CreateResult::kFailed;
-        if (::ftruncate(file.Get(), 0) != 0)
+        // perhaps: never empty or fill it. Only a file left over is truncated: on ext4 a
+        // truncation to zero makes the next close write the whole new text out to disk, and
+        // the removal then waits for it.
+        if (::fstat(file.Get(), &st) != 0 || st.st_nlink != 1 ||
+            (st.st_size != 0 && ::ftruncate(file.Get(), 0) != 0))
             return CreateResult::kFailed;
         m_writer = FileHandle(::fcntl(file.Get(), F_DUPFD_CLOEXEC, 0));
         if (!m_writer.IsOpen())
