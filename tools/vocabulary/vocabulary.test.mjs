@@ -8,7 +8,7 @@ import fs from 'node:fs';
 
 import { ChemistryRules } from './chemistry.mjs';
 import { ApplyCorrections, ReadCorrections } from './corrections.mjs';
-import { Admit, CedictWords, Derive } from './glossary.mjs';
+import { AdmitRounds, CedictWords, Derive } from './glossary.mjs';
 import { BuildGbkTable, Gbk } from './gbk.mjs';
 import { GlossItems, IsFormula, ParsePointer } from './glosses.mjs';
 import { kGeneralForm, kMaxLineBytes, kTechnicalForm, LayOut } from './layout.mjs';
@@ -179,7 +179,8 @@ test('source corrections: each applies exactly once or the build stops', () => {
     assert.throws(() => ReadCorrections('丙酮\tCH3COCH\tCH3COCH'), /corrections line 1/);
 });
 
-test('glossary: admitted by agreement or settlement; pinyin and traditional from CC-CEDICT words', () => {
+test('glossary: admitted by agreement or settlement, round by round, other names where both lists give them; ' +
+     'pinyin and traditional from CC-CEDICT words', () => {
     const terms = [['reflux ratio', 'u'], ['conversion', 'r'], ['yield', 'r'], ['flooding', 'u'], ['weeping', 'u'],
                    ['(x)', 'u']];
     const one = new Map([['reflux ratio', '回流比'], ['conversion', '转化率'], ['yield', '产率'], ['flooding', '液泛'],
@@ -187,10 +188,32 @@ test('glossary: admitted by agreement or settlement; pinyin and traditional from
     const two = new Map([['reflux ratio', '回流比'], ['conversion', '转化 率'], ['yield', '收率'], ['flooding', '淹塔'],
                          ['weeping', ''], ['(x)', '(甲)']]);
     const settled = new Map([['yield', '收率'], ['flooding', '']]);
-    const { admitted, counts } = Admit(terms, one, two, settled);
-    assert.deepEqual(admitted.map(t => `${t.english}=${t.simplified}:${t.how}`),
-                     ['reflux ratio=回流比:agreed', 'conversion=转化率:agreed', 'yield=收率:settled', '(x)=(甲):agreed']);
-    assert.deepEqual([counts.settledDropped, counts.unknown], [1, 1]);
+    // Round two keys new terms the same way; its synonym lists name round one's lines as
+    // "English; English<TAB>Chinese". [row, synonyms-1, synonyms-2]: a name is in only where
+    // both give it for that line, never as the line's own headword.
+    const lists = [
+        ['reflux ratio\t回流比', '回流比率;回流比值', '回流比值'],
+        ['conversion\t转化率', '转化率', '转化率'],
+        ['yield\t收率', '产率', ''],
+        ['(x)\t(甲)', '乙；丙', ' 丙;丁'],
+    ];
+    const Synonyms = column => lists.map(([row, ...names]) => [...row.split('\t'), names[column]]);
+    const round2 = { terms: [['molarity', 'p'], ['setpoint', 'c'], ['stirring rod', 'l']],
+                     keying1: new Map([['molarity', '物质的量浓度'], ['setpoint', '设定值'], ['stirring rod', '玻璃棒']]),
+                     keying2: new Map([['molarity', '物质的量浓度'], ['setpoint', '给定值'], ['stirring rod', '搅拌棒']]),
+                     settled: new Map([['setpoint', '设定值']]), synonyms: [Synonyms(0), Synonyms(1)] };
+    const { admitted, rounds } = AdmitRounds([{ terms, keying1: one, keying2: two, settled }, round2]);
+    assert.deepEqual(admitted.map(t => `${t.english}=${t.simplified}:${t.round} ${t.how}${t.of ? ` of ${t.of}` : ''}`),
+                     ['reflux ratio=回流比:1 keyed-agree', 'conversion=转化率:1 keyed-agree', 'yield=收率:1 settled',
+                      '(x)=(甲):1 keyed-agree', 'molarity=物质的量浓度:2 keyed-agree', 'setpoint=设定值:2 settled',
+                      'reflux ratio=回流比值:2 synonym of 回流比', '(x)=丙:2 synonym of (甲)']);
+    assert.deepEqual([rounds[0].settledDropped, rounds[0].unknown, rounds[1].disagreed], [1, 1, 1]);
+    // A list that no longer matches the lines it names, or that holds what no name can: stop.
+    const Stale = (row, names) => [[...row.split('\t'), names]];
+    for (const [row, names] of [['yield; output\t收率', '产量'], ['reflux ratio\t回流比', '回流/比']])
+        assert.throws(() => AdmitRounds([{ terms, keying1: one, keying2: two, settled },
+                                         { ...round2, synonyms: [Stale(row, names), Stale(row, names)] }]),
+                      /synonym/, row);
 
     // 率 is lǜ in two words and shuài in one; 回流 and 银行 are words, so 回 and 行 never stand alone.
     const cedict = new CedictWords([
