@@ -26,19 +26,38 @@ char FoldAscii(char c)
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+bool IsDoubleByteAt(std::string_view text, std::size_t i)
+{
+    return i + 1 < text.size() && IsLeadByte(text[i]) && IsTrailByte(text[i + 1]);
+}
+
+// True when the keyword stands at `pos` with its single-byte ASCII letters in any case. A
+// trail byte that looks like a letter is part of its character and compares exactly; an
+// occurrence that begins on a character of the entry has the keyword's characters.
+bool EqualsIgnoringCase(std::string_view entry, std::size_t pos, std::string_view keyword)
+{
+    for (std::size_t i = 0; i < keyword.size(); ++i)
+    {
+        if (IsDoubleByteAt(keyword, i))
+        {
+            if (entry[pos + i] != keyword[i] || entry[pos + i + 1] != keyword[i + 1])
+                return false;
+            ++i;
+        }
+        else if (FoldAscii(entry[pos + i]) != FoldAscii(keyword[i]))
+            return false;
+    }
+    return true;
+}
+
 // The byte occurrence at or after `from`, ASCII letters folded when the rule says so.
 std::size_t FindBytes(std::string_view entry, std::string_view keyword, std::size_t from, bool bIgnoreCase)
 {
     if (!bIgnoreCase)
         return entry.find(keyword, from);
     for (std::size_t pos = from; pos + keyword.size() <= entry.size(); ++pos)
-    {
-        std::size_t i = 0;
-        while (i < keyword.size() && FoldAscii(entry[pos + i]) == FoldAscii(keyword[i]))
-            ++i;
-        if (i == keyword.size())
+        if (EqualsIgnoringCase(entry, pos, keyword))
             return pos;
-    }
     return npos;
 }
 
