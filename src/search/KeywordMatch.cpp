@@ -61,6 +61,17 @@ std::size_t FindBytes(std::string_view entry, std::string_view keyword, std::siz
     return npos;
 }
 
+// StartsCharacter, given that a character begins at `known` (known <= pos). A byte outside
+// 0x81-0xFE always ends a character, so the lead bytes in a row before `pos` pair up from the
+// first of them, or from `known`: the look back never passes it.
+bool StartsCharacterAfter(std::string_view text, std::size_t known, std::size_t pos)
+{
+    std::size_t nLeads = 0;
+    while (pos - nLeads > known && IsLeadByte(text[pos - 1 - nLeads]))
+        ++nLeads;
+    return nLeads % 2 == 0 || pos >= text.size() || !IsTrailByte(text[pos]);
+}
+
 // The character before the occurrence at `pos` and the one after it are no ASCII letters or
 // digits, where the keyword's own first or last character is one.
 bool StandsAsWord(std::string_view entry, std::size_t pos, std::string_view keyword)
@@ -83,12 +94,7 @@ bool IsDoubleByte(char lead, char trail)
 
 bool StartsCharacter(std::string_view text, std::size_t pos)
 {
-    // A byte outside 0x81-0xFE always ends a character, so the lead bytes in a row before
-    // `pos` pair up from the first of them.
-    std::size_t nLeads = 0;
-    while (nLeads < pos && IsLeadByte(text[pos - 1 - nLeads]))
-        ++nLeads;
-    return nLeads % 2 == 0 || pos >= text.size() || !IsTrailByte(text[pos]);
+    return StartsCharacterAfter(text, 0, pos);
 }
 
 std::size_t FindKeyword(std::string_view entry, std::string_view keyword, std::size_t from, const MatchRule& rule)
@@ -97,12 +103,17 @@ std::size_t FindKeyword(std::string_view entry, std::string_view keyword, std::s
         return npos;
     if (keyword.empty())
         return from;
+    // Where a character is known to begin: each occurrence tells, so that the look back for
+    // the next one stops there and even a long run of lead bytes is walked once.
+    std::size_t known = 0;
     for (std::size_t pos = from;; ++pos)
     {
         pos = FindBytes(entry, keyword, pos, rule.bIgnoreCase);
         if (pos == npos)
             return npos;
-        if (StartsCharacter(entry, pos) && (!rule.bWholeWord || StandsAsWord(entry, pos, keyword)))
+        const bool bStarts = StartsCharacterAfter(entry, known, pos);
+        if (bStarts && (!rule.bWholeWord || StandsAsWord(entry, pos, keyword)))
             return pos;
+        known = bStarts ? pos : pos - 1;  // not a start: its character began the byte before
     }
 }
