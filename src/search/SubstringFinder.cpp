@@ -134,17 +134,16 @@ bool SubstringFinder::Supported(Method method)
 SubstringFinder::SubstringFinder(std::string_view needle, Method method)
     : m_needle(needle), m_method(method == Method::kBest || !Supported(method) ? BestMethod() : method)
 {
-    // The rarest byte, then the rarest other one; the first and the last when all are alike.
+    // The rarest byte, and the end of the needle farther from it: bytes close together in a
+    // word go together too often ("ion" in every "-tion") to tell much more than one of them.
     if (m_needle.size() < 2)
         return;
-    m_nRare1 = 0;
-    for (std::size_t i = 1; i < m_needle.size(); ++i)
+    const std::size_t nLast = m_needle.size() - 1;
+    m_nRare1 = nLast;
+    for (std::size_t i = 0; i < nLast; ++i)
         if (Commonness(m_needle[i]) < Commonness(m_needle[m_nRare1]))
             m_nRare1 = i;
-    m_nRare2 = m_nRare1 == m_needle.size() - 1 ? 0 : m_needle.size() - 1;
-    for (std::size_t i = 0; i < m_needle.size(); ++i)
-        if (i != m_nRare1 && Commonness(m_needle[i]) < Commonness(m_needle[m_nRare2]))
-            m_nRare2 = i;
+    m_nRare2 = m_nRare1 > nLast - m_nRare1 ? 0 : nLast;
 }
 
 std::size_t SubstringFinder::Find(std::string_view haystack, std::size_t from) const

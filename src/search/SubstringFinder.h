@@ -29,8 +29,9 @@ public:
 private:
     std::string m_needle;
     Method m_method;
-    // The vector paths compare two bytes of the needle at every position at once, the two
-    // that dictionary text holds least often, and check the rest only where both agree.
+    // The vector paths compare two bytes of the needle at every position at once, the one
+    // that dictionary text holds least often and an end of the needle, and check the rest
+    // only where both agree.
     std::size_t m_nRare1 = 0;
     std::size_t m_nRare2 = 0;
 };
