@@ -94,7 +94,7 @@ TEST(MatchesKeywords, NeedsEachOfTheFirstSixKeywordsBeginningOnACharacter)
         // Rules for the command line.
         {"acid", "Sulfuric ACID\n", true, kAnyCase},
         {"A", "\xC1\x61\n", false, kAnyCase},  // a trail byte stays one whatever its case
-        {"\xC1\xF2", "\xC1\xD2\n", false, kAnyCase},  // other bytes compare exactly
+        {"\xC1\x61", "\xC1\x41\n", false, kAnyCase},  // so does a whole character
         {"acid", "acids acid\n", true, kWords},
         {"acid", "acids\n", false, kWords},
         {"acid", "xacid\n", false, kWords},

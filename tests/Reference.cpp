@@ -69,14 +69,19 @@ bool Reference::HoldsAtCharacter(const std::string& entry, const std::string& te
         const std::size_t next = it + 1 == in.end() ? s.size() : *(it + 1);
         return next == start + 1 && alnum(s[start]);
     };
+    std::vector<bool> bSingle(text.size(), false);
+    for (std::size_t i = 0; i < textStarts.size(); ++i)
+        bSingle[textStarts[i]] = i + 1 == textStarts.size() ? textStarts[i] + 1 == text.size()
+                                                            : textStarts[i + 1] == textStarts[i] + 1;
     for (std::size_t i = 0; i < starts.size(); ++i)
     {
         const std::size_t start = starts[i];
         if (start + text.size() > entry.size())
             break;
+        // Case is ignored only for the text's single-byte characters.
         bool bSame = true;
         for (std::size_t j = 0; j < text.size(); ++j)
-            bSame = bSame && fold(entry[start + j]) == fold(text[j]);
+            bSame = bSame && (bSingle[j] ? fold(entry[start + j]) == fold(text[j]) : entry[start + j] == text[j]);
         if (!bSame)
             continue;
         if (rule.bWholeWord && alnumAt(textStarts, text, 0) && i > 0 && alnumAt(starts, entry, starts[i - 1]))
