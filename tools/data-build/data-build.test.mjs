@@ -1,5 +1,5 @@
 // The build's own rules, run by tools/build-vocabularies before it builds anything
-// (node --test tools/vocabulary/). The files it makes are checked by
+// (node --test tools/data-build/). The files it makes are checked by
 // tests/BundledVocabularyTest.cpp.
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
