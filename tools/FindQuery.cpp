@@ -94,8 +94,8 @@ bool QueryRunner::Run(std::string_view input)
             return true;
         std::copy_n(keywords.slots, 6, m_keywords);
     }
-    const FindResults results = FindInVocabularies(query, g_generalVocabulary,
-                                                   g_technicalVocabulary, {}, m_rule);
+    const FindResults results =
+        FindInVocabularies(query, g_generalVocabulary, g_technicalVocabulary, m_rule);
     m_out.clear();
     if (m_format == OutputFormat::kRaw)
     {

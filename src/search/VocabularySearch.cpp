@@ -94,7 +94,7 @@ std::string SearchGeneralVocabulary(std::string_view query, const KeywordTable& 
         if (exact.Matches(entry))
         {
             ++nExact;
-            result.Append(kszExactTag, entry, false);
+            result.AppendShowingBarsAsBlanks(kszExactTag, entry);
         }
         else if (nExpanded < kMaxExpandedListed)
         {
@@ -117,7 +117,7 @@ std::string SearchGeneralVocabulary(std::string_view query, const KeywordTable& 
     }
     for (int i = 0; i < nExpanded; ++i)
         result.Append(kszExpandedTag, g_expandedMatches[i]);
-    return result.Take();
+    return std::string(result.View());
 }
 
 std::string SearchTechnicalVocabulary(const KeywordTable& keywords, const VocabularyTable& table,
@@ -133,5 +133,5 @@ std::string SearchTechnicalVocabulary(const KeywordTable& keywords, const Vocabu
         }
         return nListed < kMaxTechnicalListed;
     });
-    return result.Take();
+    return std::string(result.View());
 }
