@@ -14,7 +14,8 @@
 
 namespace
 {
-// Rounds like the original platform's MulDiv.
+// n * numerator / denominator in 64 bits, rounded to the nearest: truncating would shrink
+// every control laid out in dialog units by up to a pixel.
 int MulDiv(int n, int numerator, int denominator)
 {
     const long long product = static_cast<long long>(n) * numerator;
