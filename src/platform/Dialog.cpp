@@ -78,7 +78,7 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* pParent, QMenu* 
         {
             auto* pBox = new CEditWithWindowMenu<QPlainTextEdit>(pWindowMenu, pParent);
             pBox->setReadOnly(control.style & kReadOnly);
-            pBox->setLineWrapMode(QPlainTextEdit::NoWrap);
+            pBox->setLineWrapMode(QPlainTextEdit::NoWrap);  // one entry a line: long ones scroll sideways
             pBox->setVerticalScrollBarPolicy((control.style & kVScroll) ? Qt::ScrollBarAlwaysOn
                                                                         : Qt::ScrollBarAsNeeded);
             pBox->setFrameShape((control.style & kBorder) ? QFrame::StyledPanel : QFrame::NoFrame);
