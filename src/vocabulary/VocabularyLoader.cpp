@@ -127,11 +127,11 @@ private:
     }
     const char* LoadingText() const
     {
-        return m_load.szLoadingText || !m_bWaited ? m_load.szLoadingText : kszTechnicalLoading;
+        return m_bWaited && !m_load.szLoadingText ? kszTechnicalLoading : m_load.szLoadingText;
     }
     const char* LoadedText() const
     {
-        return m_load.szLoadedText || !m_bWaited ? m_load.szLoadedText : kszTechnicalLoaded;
+        return m_bWaited && !m_load.szLoadedText ? kszTechnicalLoaded : m_load.szLoadedText;
     }
 
     void Abandon() { m_plain.Remove(); }
