@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
 #include <string_view>
 
 // Replaces by `to`, in place, every byte `from` of the NUL-terminated GBK string that is a
