@@ -1,17 +1,18 @@
 #include "lexivant2Dlg.h"
 
+#include <utility>
+
 #include "lexivant2.h"
 #include "platform/Resources.h"
 #include "res/resource.h"
 #include "search/Find.h"
 #include "search/SearchTexts.h"
-#include "vocabulary/VocabularyLoader.h"
 
 CButton g_btnFind;
 
 CLookupDlg::CLookupDlg(QWidget* pParent)
     : CDialog(IDD_LOOKUP_DIALOG, pParent), m_ctlStatus(g_btnFind),
-      m_hIcon(AfxGetApp() ? AfxGetApp()->LoadIcon(IDR_MAINFRAME) : LoadIconResource(IDR_MAINFRAME))
+      m_hIcon(LoadIconResource(IDR_MAINFRAME))
 {
 }
 
@@ -81,13 +82,10 @@ void CLookupDlg::OnFind()
     UpdateData(true);
     m_strStatus = kszSearching;
     g_btnFind.EnableWindow(false);
-    const FindResults results =
-        FindInVocabularies(m_strQuery, g_generalVocabulary, g_technicalVocabulary,
-                           [this](const std::string& general) {
-                               m_strGeneralResult = general;
-                               UpdateData(false);
-                           });
-    m_strTechResult = results.technical;
+    // The search holds this thread: nothing reaches the screen before it has ended.
+    FindResults results = FindInVocabularies(m_strQuery);
+    m_strGeneralResult = std::move(results.general);
+    m_strTechResult = std::move(results.technical);
     UpdateData(false);
     g_btnFind.EnableWindow(true);
 }

@@ -40,7 +40,7 @@ FindResults Find(std::string query, const Entries& general, const Entries& techn
     VocabularyTable technicalTable(static_cast<int>(technical.size()) + 1);
     Fill(generalTable, general);
     Fill(technicalTable, technical);
-    return FindInVocabularies(query, generalTable, technicalTable, {}, rule);
+    return FindInVocabularies(query, generalTable, technicalTable, rule);
 }
 
 Entries Numbered(const std::string& prefix, int n, const std::string& suffix = "\n")

@@ -50,12 +50,14 @@ std::vector<std::string_view> SplitEntries(std::string_view result)
     return entries;
 }
 
-// Which bytes of `entry` a keyword matched, as sorted, merged [begin, end) ranges.
-std::vector<std::pair<std::size_t, std::size_t>> MatchedRanges(std::string_view entry,
-                                                               const std::string (&keywords)[6],
-                                                               const MatchRule& rule)
+using ByteRange = std::pair<std::size_t, std::size_t>;  // [begin, end)
+
+// Which bytes of `entry` a keyword matched, as sorted, merged ranges.
+std::vector<ByteRange> MatchedRanges(std::string_view entry,
+                                     const std::string (&keywords)[KeywordTable::kTestedKeywords],
+                                     const MatchRule& rule)
 {
-    std::vector<std::pair<std::size_t, std::size_t>> ranges;
+    std::vector<ByteRange> ranges;
     for (const std::string& keyword : keywords)
     {
         if (keyword.empty())
@@ -70,7 +72,7 @@ std::vector<std::pair<std::size_t, std::size_t>> MatchedRanges(std::string_view 
         }
     }
     std::sort(ranges.begin(), ranges.end());
-    std::vector<std::pair<std::size_t, std::size_t>> merged;
+    std::vector<ByteRange> merged;
     for (const auto& range : ranges)
     {
         if (!merged.empty() && range.first <= merged.back().second)
@@ -92,10 +94,10 @@ bool QueryRunner::Run(std::string_view input)
         SplitKeywords(trimmed, keywords);
         if (keywords.slots[0].empty())
             return true;
-        std::copy_n(keywords.slots, 6, m_keywords);
+        std::copy_n(keywords.slots, KeywordTable::kTestedKeywords, m_keywords);
     }
-    const FindResults results = FindInVocabularies(query, g_generalVocabulary,
-                                                   g_technicalVocabulary, {}, m_rule);
+    const FindResults results =
+        FindInVocabularies(query, g_generalVocabulary, g_technicalVocabulary, m_rule);
     m_out.clear();
     if (m_format == OutputFormat::kRaw)
     {

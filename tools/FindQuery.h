@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "FindOptions.h"
-#include "search/KeywordMatch.h"
+#include "search/KeywordQuery.h"
 
 struct FindResults;
 
@@ -30,6 +30,6 @@ private:
     bool m_bColor;
     MatchRule m_rule;
     bool m_bAnyRun = false;
-    std::string m_keywords[6];  // the tested keywords of the current query, GBK
+    std::string m_keywords[KeywordTable::kTestedKeywords];  // of the current query, GBK
     std::string m_out;          // one query's output, written at once
 };

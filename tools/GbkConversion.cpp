@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <stdexcept>
 
+#include "search/KeywordMatch.h"
+
 namespace
 {
 
@@ -91,9 +93,6 @@ std::size_t Utf8CharLength(std::string_view s)
     return nLength;
 }
 
-bool IsGbkLead(std::uint8_t b) { return b >= 0x81 && b <= 0xFE; }
-bool IsGbkTrail(std::uint8_t b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
-
 }  // namespace
 
 bool GbkConversionAvailable()
@@ -128,9 +127,7 @@ std::string GbkToUtf8(std::string_view gbk)
     while (!converter.Convert(p, pEnd, out))
     {
         // A byte that cannot trail (a line end, say) is never swallowed with its lead.
-        const bool bPair = pEnd - p >= 2 && IsGbkLead(static_cast<std::uint8_t>(p[0])) &&
-                           IsGbkTrail(static_cast<std::uint8_t>(p[1]));
-        p += bPair ? 2 : 1;
+        p += pEnd - p >= 2 && IsDoubleByte(p[0], p[1]) ? 2 : 1;
         out += "\xEF\xBF\xBD";
     }
     return out;

@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "search/KeywordMatch.h"
 #include "vocabulary/Descramble.h"
 #include "vocabulary/EntryReader.h"
 #include "vocabulary/FileHandle.h"
@@ -75,16 +76,10 @@ bool LooksLikeText(std::string_view plain)
         const auto byte = static_cast<unsigned char>(plain[i]);
         if (byte == '\t' || byte == '\n' || byte == '\r' || (byte >= 0x20 && byte < 0x7F))
             continue;
-        if (byte >= 0x81 && byte <= 0xFE && i + 1 < plain.size())
-        {
-            const auto trail = static_cast<unsigned char>(plain[i + 1]);
-            if (trail >= 0x40 && trail <= 0xFE && trail != 0x7F)
-            {
-                ++i;
-                continue;
-            }
-        }
-        ++nOdd;
+        if (i + 1 < plain.size() && IsDoubleByte(plain[i], plain[i + 1]))
+            ++i;
+        else
+            ++nOdd;
     }
     const bool bInLines = plain.size() < 256 || plain.find('\n') != std::string_view::npos;
     return nOdd * 100 <= plain.size() && bInLines;

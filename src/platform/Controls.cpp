@@ -71,17 +71,14 @@ void SetControlText(QWidget* pControl, std::string_view gbk)
 {
     if (!pControl)
         return;
-    QString shown = GbkToUnicode(gbk);
+    const QString shown = GbkToUnicode(gbk);
     if (auto* pEdit = qobject_cast<QLineEdit*>(pControl))
     {
         const QString own = OwnTextFor(pEdit->text(), gbk);
         pEdit->setText(own.isNull() ? shown : own);
     }
     else if (auto* pBox = qobject_cast<QPlainTextEdit*>(pControl))
-    {
-        shown = ForMultiLineBox(shown);
-        pBox->setPlainText(shown);
-    }
+        pBox->setPlainText(ForMultiLineBox(shown));
     else if (auto* pButton = qobject_cast<QPushButton*>(pControl))
         pButton->setText(shown);
     else if (auto* pLabel = qobject_cast<QLabel*>(pControl))

@@ -14,7 +14,8 @@
 
 namespace
 {
-// Rounds like the original platform's MulDiv.
+// n * numerator / denominator in 64 bits, rounded to the nearest: truncating would shrink
+// every control laid out in dialog units by up to a pixel.
 int MulDiv(int n, int numerator, int denominator)
 {
     const long long product = static_cast<long long>(n) * numerator;
@@ -77,7 +78,7 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* pParent, QMenu* 
         {
             auto* pBox = new CEditWithWindowMenu<QPlainTextEdit>(pWindowMenu, pParent);
             pBox->setReadOnly(control.style & kReadOnly);
-            pBox->setLineWrapMode(QPlainTextEdit::NoWrap);
+            pBox->setLineWrapMode(QPlainTextEdit::NoWrap);  // one entry a line: long ones scroll sideways
             pBox->setVerticalScrollBarPolicy((control.style & kVScroll) ? Qt::ScrollBarAlwaysOn
                                                                         : Qt::ScrollBarAsNeeded);
             pBox->setFrameShape((control.style & kBorder) ? QFrame::StyledPanel : QFrame::NoFrame);

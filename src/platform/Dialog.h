@@ -63,7 +63,7 @@ public:
 
 protected:
     virtual void DoDataExchange(CDataExchange* pDX);
-    // Returns true for the platform to put the focus in the first enabled control of the tab
+    // Returns true for the dialog to put the focus in the first enabled control of the tab
     // order; false when it has set the focus itself.
     virtual bool OnInitDialog();
     virtual void OnCommand(int nID);

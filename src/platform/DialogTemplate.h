@@ -11,9 +11,8 @@ enum ControlStyle : unsigned
     kReadOnly = 1u << 2,
     kMultiLine = 1u << 3,
     kVScroll = 1u << 4,
-    kAutoHScroll = 1u << 5,
-    kDisabled = 1u << 6,
-    kDefaultButton = 1u << 7,
+    kDisabled = 1u << 5,
+    kDefaultButton = 1u << 6,
 };
 
 enum class ControlKind

@@ -5,7 +5,6 @@
 #include <QLocale>
 #include <QTranslator>
 
-#include "platform/Resources.h"
 
 namespace
 {
@@ -21,16 +20,6 @@ CWinApp::~CWinApp()
 {
     if (g_pApp == this)
         g_pApp = nullptr;
-}
-
-QIcon CWinApp::LoadIcon(int nId) const
-{
-    return LoadIconResource(nId);
-}
-
-CWinApp* AfxGetApp()
-{
-    return g_pApp;
 }
 
 void AfxLoadQtTranslations()

@@ -1,10 +1,6 @@
 // The application object: one instance, whose InitInstance runs the program.
 #pragma once
 
-#include <QIcon>
-
-class QWidget;
-
 class CWinApp
 {
 public:
@@ -15,14 +11,7 @@ public:
 
     // Returns false to end the program at once instead of running a message loop.
     virtual bool InitInstance() = 0;
-    QIcon LoadIcon(int nId) const;
-
-    QWidget* m_pMainWnd = nullptr;
 };
-
-CWinApp* AfxGetApp();
-// Hosting of embedded controls needs no set-up here.
-inline void AfxEnableControlContainer() {}
 
 // Qt's own texts (the edit boxes' copy and paste, ...) in the user's language, where Qt has
 // them. Needs the application object.

@@ -4,17 +4,12 @@
 #include "search/VocabularySearch.h"
 
 FindResults FindInVocabularies(std::string& query, const VocabularyTable& general,
-                               const VocabularyTable& technical,
-                               const std::function<void(const std::string&)>& onGeneralResult,
-                               const MatchRule& rule)
+                               const VocabularyTable& technical, const MatchRule& rule)
 {
     KeywordTable keywords;  // fresh and empty for every search: nothing carries over
     TrimQuery(query);
     SplitKeywords(query, keywords);
-    FindResults results;
-    results.general = SearchGeneralVocabulary(query, keywords, general, rule);
-    if (onGeneralResult)
-        onGeneralResult(results.general);
-    results.technical = SearchTechnicalVocabulary(keywords, technical, rule);
-    return results;
+    // A braced list is evaluated in order: the general scan runs first.
+    return {SearchGeneralVocabulary(query, keywords, general, rule),
+            SearchTechnicalVocabulary(keywords, technical, rule)};
 }

@@ -2,7 +2,6 @@
 // it, scan both vocabularies.
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "search/KeywordMatch.h"
@@ -15,11 +14,8 @@ struct FindResults
     bool operator==(const FindResults&) const = default;
 };
 
-// `onGeneralResult`, when given, receives the general result before the technical scan
-// starts, so a window can show it while that scan runs. The window always searches with the
-// default rule.
+// The window searches with the default rule; the command line may choose another.
 FindResults FindInVocabularies(std::string& query,
                                const VocabularyTable& general = g_generalVocabulary,
                                const VocabularyTable& technical = g_technicalVocabulary,
-                               const std::function<void(const std::string&)>& onGeneralResult = {},
                                const MatchRule& rule = {});

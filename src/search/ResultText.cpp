@@ -16,13 +16,13 @@ void ReplaceChar(char* sz, char from, char to)
     }
 }
 
-void ResultText::Append(std::string_view tag, std::string_view entry, bool bShowBars)
+char* ResultText::Store(std::string_view tag, std::string_view entry)
 {
     const std::size_t nAdded = tag.size() + entry.size() + 2;
     if (m_bFull || nAdded > kMaxBytes - m_nLength)
     {
         m_bFull = true;
-        return;
+        return nullptr;
     }
     char* p = m_text + m_nLength;
     // An empty view may have no bytes behind it at all: copy only what there is.
@@ -30,9 +30,14 @@ void ResultText::Append(std::string_view tag, std::string_view entry, bool bShow
         std::memcpy(p, tag.data(), tag.size());
     if (!entry.empty())
         std::memcpy(p + tag.size(), entry.data(), entry.size());
-    p[tag.size() + entry.size()] = '\0';
-    if (!bShowBars)
-        ReplaceChar(p + tag.size(), '|', ' ');
     std::memcpy(p + tag.size() + entry.size(), "\r\n", 3);
     m_nLength += nAdded;
+    return p + tag.size();
+}
+
+void ResultText::AppendShowingBarsAsBlanks(std::string_view tag, std::string_view entry)
+{
+    // The "\r\n" behind the entry holds no "|" and no trail byte: it changes nothing.
+    if (char* pEntry = Store(tag, entry))
+        ReplaceChar(pEntry, '|', ' ');
 }

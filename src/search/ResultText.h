@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
 #include <string_view>
 
 // Replaces by `to`, in place, every byte `from` of the NUL-terminated GBK string that is a
@@ -19,14 +18,18 @@ public:
 
     // Appends tag, entry and "\r\n". An entry that would not fit is dropped whole, and so
     // is every entry after it, so the list never skips one and never ends in half a
-    // character. With bShowBars false every "|" character of the entry shows as a blank.
-    void Append(std::string_view tag, std::string_view entry, bool bShowBars = true);
+    // character.
+    void Append(std::string_view tag, std::string_view entry) { Store(tag, entry); }
+    // The same with every "|" character of the entry shown as a blank.
+    void AppendShowingBarsAsBlanks(std::string_view tag, std::string_view entry);
 
     std::string_view View() const { return {m_text, m_nLength}; }
-    std::string Take() const { return std::string(View()); }
-    bool IsFull() const { return m_bFull; }
 
 private:
+    // Appends as Append does; returns the entry's copy, NUL-terminated behind its "\r\n", or
+    // nullptr when the entry was dropped.
+    char* Store(std::string_view tag, std::string_view entry);
+
     char m_text[kMaxBytes + 1];
     std::size_t m_nLength = 0;
     bool m_bFull = false;

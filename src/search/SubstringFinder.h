@@ -11,8 +11,8 @@ class SubstringFinder
 public:
     // How candidates are found: 32 or 16 bytes at a time where the processor has the
     // instructions, the C library's memmem elsewhere. Chosen at run time unless forced. On
-    // the synthetic vocabularies a vector pass takes about a quarter of memmem's time and a
-    // fifth of std::string_view::find's (bench/run's finder lines).
+    // the synthetic vocabularies a vector pass takes about a fifth of memmem's time and a
+    // seventh of std::string_view::find's (bench/run's finder lines).
     enum class Method { kBest, kAvx2, kSse2, kPortable };
 
     explicit SubstringFinder(std::string_view needle = {}, Method method = Method::kBest);

@@ -35,19 +35,19 @@ int VisitOccurrences(const VocabularyTable& table, int n, const SubstringFinder&
         const std::string_view run = table.GetRun(n, nCount);
         for (std::size_t pos = 0; (pos = finder.Find(run, pos)) != SubstringFinder::npos;)
         {
-            const std::size_t found = pos;
-            if (!fits(run, found))
+            if (!fits(run, pos))
             {
-                pos = found + 1;
+                ++pos;
                 continue;
             }
-            const int nEntry = table.GetIndexInRun(n, nCount, found);
+            const int nEntry = table.GetIndexInRun(n, nCount, pos);
             const std::string_view entry = table.GetAt(nEntry);
-            pos = static_cast<std::size_t>(entry.data() - run.data()) + entry.size();
+            const auto nEntryEnd = static_cast<std::size_t>(entry.data() - run.data()) + entry.size();
             // An occurrence that runs on into the next entry is in neither, and no later one
             // in this entry can end within it.
-            if (found + finder.Size() <= pos && !visit(entry))
+            if (pos + finder.Size() <= nEntryEnd && !visit(entry))
                 return nEntry + 1;
+            pos = nEntryEnd;
         }
     }
     return n;
@@ -94,7 +94,7 @@ std::string SearchGeneralVocabulary(std::string_view query, const KeywordTable& 
         if (exact.Matches(entry))
         {
             ++nExact;
-            result.Append(kszExactTag, entry, false);
+            result.AppendShowingBarsAsBlanks(kszExactTag, entry);
         }
         else if (nExpanded < kMaxExpandedListed)
         {
@@ -117,7 +117,7 @@ std::string SearchGeneralVocabulary(std::string_view query, const KeywordTable& 
     }
     for (int i = 0; i < nExpanded; ++i)
         result.Append(kszExpandedTag, g_expandedMatches[i]);
-    return result.Take();
+    return std::string(result.View());
 }
 
 std::string SearchTechnicalVocabulary(const KeywordTable& keywords, const VocabularyTable& table,
@@ -133,5 +133,5 @@ std::string SearchTechnicalVocabulary(const KeywordTable& keywords, const Vocabu
         }
         return nListed < kMaxTechnicalListed;
     });
-    return result.Take();
+    return std::string(result.View());
 }

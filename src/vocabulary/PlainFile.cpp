@@ -45,13 +45,13 @@ LockResult WaitForLock(int fd, const std::atomic<bool>* pStop, const std::functi
 
 PlainFile::~PlainFile()
 {
-    Release();
+    CloseAndUnlock();
 }
 
 PlainFile::CreateResult PlainFile::Create(const std::string& path, const std::atomic<bool>* pStop,
                                           const std::function<void()>& onWait)
 {
-    Release();
+    CloseAndUnlock();
     m_path = path;
     for (;;)
     {
@@ -113,10 +113,10 @@ void PlainFile::Remove()
 {
     if (m_file.IsOpen() && NamesFile(m_path, m_file.Get()))
         ::unlink(m_path.c_str());
-    Release();
+    CloseAndUnlock();
 }
 
-void PlainFile::Release()
+void PlainFile::CloseAndUnlock()
 {
     m_writer.Close();
     m_file.Close();

@@ -38,11 +38,11 @@ public:
     bool FinishWriting();
     // Opens the file again, read only, by its name.
     FileHandle OpenForReading() const;
-    // Removes the file while still holding its lock, then releases it. Nothing is removed
+    // Removes the file while still holding its lock, then closes and unlocks it. Nothing is removed
     // unless Create succeeded and the name still leads to that file.
     void Remove();
-    // Releases the lock and leaves the file on disk.
-    void Release();
+    // Closes the file, which gives up its lock, and leaves it on disk.
+    void CloseAndUnlock();
 
 private:
     std::string m_path;

@@ -1,4 +1,4 @@
-// SIGTERM, SIGINT and SIGHUP end the program as they always did, but only after every
+// SIGTERM, SIGINT and SIGHUP still end the program, by the same signal, but only after every
 // loader has stopped and removed its plain file, so that no descrambled text stays on disk.
 #pragma once
 

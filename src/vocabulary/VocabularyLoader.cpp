@@ -19,8 +19,9 @@ int g_bTechnicalFileOk = 1;
 
 namespace
 {
-// Opened for update, as the vocabulary files always have been: a file that cannot be
-// written fails like a missing one. Only a regular file counts; a FIFO or a device would
+// Opened for reading and writing though only read, so that a vocabulary this user may not
+// write is refused like a missing one: the status line has one text for both, and
+// sorellan-find tells them apart. Only a regular file counts; a FIFO or a device would
 // hang the load or never end.
 FileHandle OpenVocabularyFile(const char* szPath)
 {
@@ -52,7 +53,7 @@ public:
         if (*m_load.pbFileOk != 1)
         {
             // The plain file that could be created stays behind, empty.
-            m_plain.Release();
+            m_plain.CloseAndUnlock();
             return Report(m_load.szMissingText);
         }
 
@@ -126,11 +127,11 @@ private:
     }
     const char* LoadingText() const
     {
-        return m_load.szLoadingText || !m_bWaited ? m_load.szLoadingText : kszTechnicalLoading;
+        return m_bWaited && !m_load.szLoadingText ? kszTechnicalLoading : m_load.szLoadingText;
     }
     const char* LoadedText() const
     {
-        return m_load.szLoadedText || !m_bWaited ? m_load.szLoadedText : kszTechnicalLoaded;
+        return m_bWaited && !m_load.szLoadedText ? kszTechnicalLoaded : m_load.szLoadedText;
     }
 
     void Abandon() { m_plain.Remove(); }
