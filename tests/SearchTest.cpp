@@ -81,6 +81,7 @@ TEST(Search, OneEntryRowsListItAsTheRulesSay)
         {repeated, "acid|x\n", 'e'},
         {std::string(100000, 'a'), "aaaa\n", '-'},
         {std::string("acid\0", 5), "acid\n", '-'},
+        {"acid\r\n", "acid\n", '-'},
         // Keywords split at blanks, commas and semicolons only.
         {"a, b;;c ,; d", "d c b a\n", 'e'},
         {"a\tb", "a b\n", '-'},
