@@ -72,27 +72,12 @@ bool Holds(const std::string& entry, const std::string& text, const MatchRule& r
     return false;
 }
 
-// A result text: lines appended while they fit in 51,199 bytes; after the first that does
-// not, none.
-struct Text
-{
-    std::string text;
-    bool bFull = false;
-    void Append(const std::string& line)
-    {
-        bFull = bFull || text.size() + line.size() > 51199;
-        if (!bFull)
-            text += line;
-    }
-};
 }  // namespace
 
 FindResults Reference::Find(std::string query, const Entries& general, const Entries& technical, const MatchRule& rule)
 {
-    while (!query.empty() && query.front() == ' ')
-        query.erase(0, 1);
-    while (!query.empty() && query.back() == ' ')
-        query.pop_back();
+    query.erase(0, query.find_first_not_of(' '));  // the blanks at both ends
+    query.erase(query.find_last_not_of(' ') + 1);
     Entries keywords;
     std::string word;
     for (char c : query + " ")
@@ -121,7 +106,13 @@ FindResults Reference::Find(std::string query, const Entries& general, const Ent
                 entry[i] = ' ';
         return entry;
     };
-    Text generalText, technicalText;
+    // Lines go in while they fit in 51,199 bytes; after the first that does not, none.
+    std::string generalText, technicalText;
+    bool bGeneralFull = false, bTechnicalFull = false;
+    auto append = [](std::string& text, bool& bFull, const std::string& line) {
+        bFull = bFull || text.size() + line.size() > 51199;
+        text += bFull ? "" : line;
+    };
     Entries expanded;
     int nExact = 0, nTechnical = 0;
     // The general scan ends with the 201st exact match, the technical one with its 201st hit.
@@ -129,13 +120,13 @@ FindResults Reference::Find(std::string query, const Entries& general, const Ent
         if (!matches(general[i]))
             continue;
         else if (exact(general[i]) && ++nExact)
-            generalText.Append(kszExactTag + display(general[i]) + "\r\n");
+            append(generalText, bGeneralFull, kszExactTag + display(general[i]) + "\r\n");
         else if (expanded.size() < 50)
             expanded.push_back(display(general[i]));
     for (const auto& entry : expanded)
-        generalText.Append(kszExpandedTag + entry + "\r\n");
+        append(generalText, bGeneralFull, kszExpandedTag + entry + "\r\n");
     for (std::size_t i = 0; i < technical.size() && nTechnical < 201; ++i)
         if (matches(technical[i]) && ++nTechnical)
-            technicalText.Append(technical[i] + "\r\n");
-    return {generalText.text, technicalText.text};
+            append(technicalText, bTechnicalFull, technical[i] + "\r\n");
+    return {generalText, technicalText};
 }
