@@ -273,7 +273,7 @@ TEST(Search, SeesWhatALoaderPublishesAndNothingBeyond)
     TempDir dir;
     TestLoad load(dir, true, kLines);
     load.WriteVocabulary(plain);
-    std::thread loader([&] { load.Run(); });
+    const std::jthread loader([&] { load.Run(); });  // joined however the test ends
     KeywordTable keywords;
     SplitKeywords("needle", keywords);
     for (bool bDone = false; !bDone;)
@@ -290,5 +290,4 @@ TEST(Search, SeesWhatALoaderPublishesAndNothingBeyond)
         ASSERT_GE(nListed, std::min<std::size_t>(hits.size(), (nBefore + 996) / 997));
         ASSERT_TRUE(!bDone || nListed == hits.size());
     }
-    loader.join();
 }
