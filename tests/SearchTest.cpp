@@ -171,9 +171,16 @@ TEST(Search, ListsExactBeforeExpandedAndShowsBarCharactersAsBlanksInGeneralOnly)
     EXPECT_EQ(results.technical, "acid|\xCB\xE1\n\r\nacid\r\n");
 }
 
-TEST(Search, CapsAndWhatLiesBeyondThem)
+TEST(Search, CapsAndSizeLimitAndWhatLiesBeyondThem)
 {
-    struct Case { const char* name; std::string query; Entries general, technical; std::size_t nExact, nExpanded, nTechnical; };
+    // 199 lines of 256 bytes and one of 255 fill a result's 51,199 bytes exactly: technical
+    // entries of 254 and 253 bytes with CR LF, general ones of 249 and 248 with "<精> " too.
+    // One byte more drops the 200th, and the short entry after it may not take its place.
+    auto padded = [](std::size_t nBytes) { return std::string(nBytes - 6, 'q') + " acid\n"; };
+    auto filling = [&](std::size_t nBytes, std::size_t nOver) {
+        return Entries(199, padded(nBytes)) + Entries{padded(nBytes - 1 + nOver), "acid\n"};
+    };
+    struct Case { const char* name; std::string query; Entries general, technical; std::size_t nExact, nExpanded, nTechnical, nBytes = 0; };
     const Case cases[] = {
         // The scan ends with the 201st exact match: expanded ones after it are not seen.
         {"exact cap", "acid", Numbered("x acid ", 250) + Numbered("acid-late ", 5), {}, 201, 0, 0},
@@ -182,6 +189,10 @@ TEST(Search, CapsAndWhatLiesBeyondThem)
         {"expanded cap", "acid", Numbered("acid-", 80) + Numbered("x acid ", 7) + Numbered("x|acid|", 3), {}, 10, 50, 0},
         {"technical cap", "acid", {}, Numbered("acid ", 500), 0, 0, 201},
         {"technical cap, no keyword", "", {}, Numbered("t", 300), 0, 0, 201},
+        {"general text full", "acid", filling(249, 0), {}, 200, 0, 0, 51199},
+        {"general text a byte over", "acid", filling(249, 1), {}, 199, 0, 0, 199 * 256},
+        {"technical text full", "acid", {}, filling(254, 0), 0, 0, 200, 51199},
+        {"technical text a byte over", "acid", {}, filling(254, 1), 0, 0, 199, 199 * 256},
     };
     for (const auto& c : cases)
     {
@@ -190,27 +201,10 @@ TEST(Search, CapsAndWhatLiesBeyondThem)
         EXPECT_EQ(Count(results.general, kExact), c.nExact);
         EXPECT_EQ(Count(results.general, kExpanded), c.nExpanded);
         EXPECT_EQ(Count(results.technical, "\r\n"), c.nTechnical);
+        EXPECT_TRUE(!c.nBytes || results.general.size() + results.technical.size() == c.nBytes)
+            << results.general.size() + results.technical.size();
         EXPECT_EQ(results, Reference::Find(c.query, c.general, c.technical));
     }
-}
-
-TEST(Search, ResultTextsHoldAtMost51199BytesOfWholeEntriesNoneSkipped)
-{
-    // 199 lines of 256 bytes and one of 255 fill a result exactly: technical entries of 254
-    // and 253 bytes with CR LF, general ones of 249 and 248 with "<精> " too. One byte more
-    // drops the 200th, and the short entry after it may not take its place.
-    auto entry = [](std::size_t nBytes) { return std::string(nBytes - 6, 'q') + " acid\n"; };
-    for (const bool bTechnical : {false, true})
-        for (const std::size_t nOver : {0u, 1u})
-        {
-            SCOPED_TRACE(testing::Message() << "technical " << bTechnical << " over " << nOver);
-            const std::size_t nBytes = bTechnical ? 254 : 249;
-            const Entries entries = Entries(199, entry(nBytes)) + Entries{entry(nBytes - 1 + nOver), "acid\n"};
-            const FindResults results = bTechnical ? Find("acid", {}, entries) : Find("acid", entries);
-            const std::string& text = bTechnical ? results.technical : results.general;
-            EXPECT_EQ(text.size(), nOver ? 199u * 256 : 51199u);
-            EXPECT_EQ(Count(text, "\r\n"), nOver ? 199u : 200u);
-        }
 }
 
 TEST(Search, MatchesThePlainReferenceOnRandomTablesAndQueries)
