@@ -6,31 +6,21 @@
 #include "search/SearchTexts.h"
 #include "vocabulary/StatusTexts.h"
 
-namespace
-{
-// Converts GBK bytes to UTF-8 with the C library's converter; fails on any bad byte.
-std::string GbkToUtf8(const std::string& gbk)
-{
-    iconv_t cd = iconv_open("UTF-8", "GBK");
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return "<no GBK converter>";
-    std::string out(gbk.size() * 4, '\0');
-    char* pIn = const_cast<char*>(gbk.data());
-    char* pOut = out.data();
-    std::size_t nIn = gbk.size(), nOut = out.size();
-    const std::size_t rc = iconv(cd, &pIn, &nIn, &pOut, &nOut);
-    iconv_close(cd);
-    if (rc == static_cast<std::size_t>(-1))
-        return "<invalid GBK>";
-    out.resize(out.size() - nOut);
-    return out;
-}
-}  // namespace
-
 TEST(CoreTexts, AreTheChineseTextsInGbk)
 {
-    struct Case { const char* szGbk; const char* szUtf8; };
-    const Case cases[] = {
+    // Through the C library's converter, which refuses any bad byte.
+    auto utf8 = [](std::string gbk) {
+        std::string out(gbk.size() * 4, '\0');
+        char *pIn = gbk.data(), *pOut = out.data();
+        std::size_t nIn = gbk.size(), nOut = out.size();
+        iconv_t cd = iconv_open("UTF-8", "GBK");
+        if (cd == reinterpret_cast<iconv_t>(-1))
+            return std::string("<no GBK converter>");
+        const bool bOk = iconv(cd, &pIn, &nIn, &pOut, &nOut) != std::size_t(-1);
+        iconv_close(cd);
+        return bOk ? out.substr(0, out.size() - nOut) : std::string("<invalid GBK>");
+    };
+    const std::pair<const char*, const char*> texts[] = {
         {kszTechnicalLoading, "读取词汇..."},
         {kszTechnicalLoaded, "词汇读取完成!"},
         {kszGeneralMissing, "文件0.voca不存在!"},
@@ -44,6 +34,6 @@ TEST(CoreTexts, AreTheChineseTextsInGbk)
         {kszExpandedTag, "<扩> "},
         {kszSearching, "所有词汇已经读取完毕,查找中..."},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(GbkToUtf8(c.szGbk), c.szUtf8);
+    for (const auto& [szGbk, szUtf8] : texts)
+        EXPECT_EQ(utf8(szGbk), szUtf8);
 }

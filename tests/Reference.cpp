@@ -1,6 +1,6 @@
 #include "Reference.h"
 
-#include <algorithm>
+#include <utility>
 
 #include "search/SearchTexts.h"
 
@@ -9,14 +9,9 @@ using Entries = std::vector<std::string>;
 std::string ReferenceTextMode(const std::string& plain)
 {
     std::string text;
-    for (std::size_t i = 0; i < plain.size(); ++i)
-    {
-        if (plain[i] == '\x1A')
-            break;
-        if (plain[i] == '\r' && i + 1 < plain.size() && plain[i + 1] == '\n')
-            continue;
-        text.push_back(plain[i]);
-    }
+    for (std::size_t i = 0; i < plain.size() && plain[i] != '\x1A'; ++i)
+        if (plain[i] != '\r' || i + 1 == plain.size() || plain[i + 1] != '\n')
+            text.push_back(plain[i]);
     return text;
 }
 
@@ -24,160 +19,114 @@ Entries ReferenceEntries(const std::string& plain)
 {
     const std::string text = ReferenceTextMode(plain);
     Entries entries;
-    std::size_t pos = 0;
-    while (pos < text.size())
+    for (std::size_t pos = 0; pos < text.size();)
     {
         std::string line;
-        while (pos < text.size() && line.size() < 254)
-        {
+        while (pos < text.size() && line.size() < 254 && (line.empty() || line.back() != '\n'))
             line.push_back(text[pos++]);
-            if (line.back() == '\n')
-                break;
-        }
         entries.push_back(line.substr(0, line.find('\0')));
     }
     return entries;
 }
 
-std::vector<std::size_t> Reference::CharacterStarts(const std::string& entry)
+namespace
 {
-    std::vector<std::size_t> starts;
-    for (std::size_t i = 0; i < entry.size(); ++i)
+// starts[i]: a character of s begins at byte i (or i is s.size()). A byte 0x81-0xFE with a
+// byte 0x40-0xFE other than 0x7F after it is one character, every other byte one of its own.
+std::vector<bool> Starts(const std::string& s)
+{
+    std::vector<bool> starts(s.size() + 1, true);
+    for (std::size_t i = 0; i + 1 < s.size(); ++i)
     {
-        starts.push_back(i);
-        const auto lead = static_cast<unsigned char>(entry[i]);
-        const auto trail = static_cast<unsigned char>(i + 1 < entry.size() ? entry[i + 1] : 0);
+        const auto lead = static_cast<unsigned char>(s[i]), trail = static_cast<unsigned char>(s[i + 1]);
         if (lead >= 0x81 && lead <= 0xFE && trail >= 0x40 && trail <= 0xFE && trail != 0x7F)
-            ++i;
+            starts[++i] = false;
     }
     return starts;
 }
 
-bool Reference::HoldsAtCharacter(const std::string& entry, const std::string& text, const MatchRule& rule)
+// Whether the character at p is a single ASCII letter or digit.
+bool WordCharacter(const std::string& s, const std::vector<bool>& starts, std::size_t p)
 {
-    if (text.empty())
-        return true;
+    const char c = p < s.size() && starts[p] && starts[p + 1] ? s[p] : '\0';
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// Whether `text` stands in `entry` beginning on a character, under the rule. Case is ignored
+// only for the text's single-byte characters.
+bool Holds(const std::string& entry, const std::string& text, const MatchRule& rule)
+{
+    const std::vector<bool> es = Starts(entry), ts = Starts(text);
     auto fold = [&](char c) { return rule.bIgnoreCase && c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    auto alnum = [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
-    const std::vector<std::size_t> starts = CharacterStarts(entry);
-    const std::vector<std::size_t> textStarts = CharacterStarts(text);
-    // Whether the character beginning at `start` is a single ASCII letter or digit.
-    auto alnumAt = [&](const std::vector<std::size_t>& in, const std::string& s, std::size_t start) {
-        const auto it = std::find(in.begin(), in.end(), start);
-        if (it == in.end())
-            return false;
-        const std::size_t next = it + 1 == in.end() ? s.size() : *(it + 1);
-        return next == start + 1 && alnum(s[start]);
-    };
-    std::vector<bool> bSingle(text.size(), false);
-    for (std::size_t i = 0; i < textStarts.size(); ++i)
-        bSingle[textStarts[i]] = i + 1 == textStarts.size() ? textStarts[i] + 1 == text.size()
-                                                            : textStarts[i + 1] == textStarts[i] + 1;
-    for (std::size_t i = 0; i < starts.size(); ++i)
+    const std::size_t n = text.size();
+    for (std::size_t at = 0; at + n <= entry.size(); ++at)
     {
-        const std::size_t start = starts[i];
-        if (start + text.size() > entry.size())
-            break;
-        // Case is ignored only for the text's single-byte characters.
-        bool bSame = true;
-        for (std::size_t j = 0; j < text.size(); ++j)
-            bSame = bSame && (bSingle[j] ? fold(entry[start + j]) == fold(text[j]) : entry[start + j] == text[j]);
-        if (!bSame)
-            continue;
-        if (rule.bWholeWord && alnumAt(textStarts, text, 0) && i > 0 && alnumAt(starts, entry, starts[i - 1]))
-            continue;
-        if (rule.bWholeWord && alnumAt(textStarts, text, textStarts.back()) &&
-            alnumAt(starts, entry, start + text.size()))
-            continue;
-        return true;
+        bool bSame = es[at];
+        for (std::size_t j = 0; bSame && j < n; ++j)
+            bSame = ts[j] && ts[j + 1] ? fold(entry[at + j]) == fold(text[j]) : entry[at + j] == text[j];
+        if (bSame && (!rule.bWholeWord || n == 0 ||
+                      ((!WordCharacter(text, ts, 0) || at == 0 || !WordCharacter(entry, es, at - 1)) &&
+                       (!WordCharacter(text, ts, n - 1) || !WordCharacter(entry, es, at + n)))))
+            return true;
     }
     return false;
 }
 
-bool Reference::Append(std::string& text, bool& bFull, const std::string& line)
-{
-    if (bFull || text.size() + line.size() > kMaxText)
-        bFull = true;
-    else
-        text += line;
-    return !bFull;
-}
+}  // namespace
 
-FindResults Reference::Find(std::string query, const Entries& general, const Entries& technical,
-                            Listed* pListed, const MatchRule& rule)
+FindResults Reference::Find(std::string query, const Entries& general, const Entries& technical, const MatchRule& rule)
 {
-    const std::string kExact = kszExactTag;
-    const std::string kExpanded = kszExpandedTag;
-    while (!query.empty() && query.front() == ' ')
-        query.erase(0, 1);
-    while (!query.empty() && query.back() == ' ')
-        query.pop_back();
-    std::vector<std::string> keywords;
+    query.erase(0, query.find_first_not_of(' '));  // the blanks at both ends
+    query.erase(query.find_last_not_of(' ') + 1);
+    Entries keywords;
     std::string word;
     for (char c : query + " ")
-        if (c == ' ' || c == ',' || c == ';')
-        {
-            if (!word.empty())
-                keywords.push_back(word);
-            word.clear();
-        }
-        else
+        if (c != ' ' && c != ',' && c != ';')
             word += c;
-    keywords.resize(std::min<std::size_t>(keywords.size(), 6));
+        else if (!word.empty() && keywords.size() < 6)
+            keywords.push_back(std::exchange(word, ""));
+        else
+            word.clear();
     auto matches = [&](const std::string& entry) {
         for (const auto& k : keywords)
-            if (!HoldsAtCharacter(entry, k, rule))
+            if (!Holds(entry, k, rule))
                 return false;
         return true;
     };
     auto exact = [&](const std::string& entry) {
         for (const char* around : {"||", " \n", " ,", ",\n", ", ", "  ", ",,"})
-            if (HoldsAtCharacter(entry, around[0] + query + around[1], {rule.bIgnoreCase, false}))
+            if (Holds(entry, around[0] + query + around[1], {rule.bIgnoreCase, false}))
                 return true;
         return false;
     };
-    auto display = [](std::string entry) {
-        for (const std::size_t start : CharacterStarts(entry))
-            if (entry[start] == '|')
-                entry[start] = ' ';
+    auto display = [](std::string entry) {  // each "|" that is a character of its own as a blank
+        const std::vector<bool> starts = Starts(entry);
+        for (std::size_t i = 0; i < entry.size(); ++i)
+            if (starts[i] && entry[i] == '|')
+                entry[i] = ' ';
         return entry;
     };
-
-    Listed listed;
-    FindResults results;
-    bool bFull = false;
-    int nExact = 0;
+    // Lines go in while they fit in 51,199 bytes; after the first that does not, none.
+    std::string generalText, technicalText;
+    bool bGeneralFull = false, bTechnicalFull = false;
+    auto append = [](std::string& text, bool& bFull, const std::string& line) {
+        bFull = bFull || text.size() + line.size() > 51199;
+        text += bFull ? "" : line;
+    };
     Entries expanded;
-    for (const auto& entry : general)
-    {
-        if (matches(entry))
-        {
-            if (exact(entry))
-            {
-                ++nExact;
-                listed.nExact += Append(results.general, bFull, kExact + display(entry) + "\r\n");
-            }
-            else if (expanded.size() < 50)
-                expanded.push_back(display(entry));
-        }
-        if (nExact > 200)
-            break;
-    }
+    int nExact = 0, nTechnical = 0;
+    // The general scan ends with the 201st exact match, the technical one with its 201st hit.
+    for (std::size_t i = 0; i < general.size() && nExact < 201; ++i)
+        if (!matches(general[i]))
+            continue;
+        else if (exact(general[i]) && ++nExact)
+            append(generalText, bGeneralFull, kszExactTag + display(general[i]) + "\r\n");
+        else if (expanded.size() < 50)
+            expanded.push_back(display(general[i]));
     for (const auto& entry : expanded)
-        listed.nExpanded += Append(results.general, bFull, kExpanded + entry + "\r\n");
-    bFull = false;
-    int nTechnical = 0;
-    for (const auto& entry : technical)
-    {
-        if (matches(entry))
-        {
-            ++nTechnical;
-            listed.nTechnical += Append(results.technical, bFull, entry + "\r\n");
-        }
-        if (nTechnical > 200)
-            break;
-    }
-    if (pListed)
-        *pListed = listed;
-    return results;
+        append(generalText, bGeneralFull, kszExpandedTag + entry + "\r\n");
+    for (std::size_t i = 0; i < technical.size() && nTechnical < 201; ++i)
+        if (matches(technical[i]) && ++nTechnical)
+            append(technicalText, bTechnicalFull, technical[i] + "\r\n");
+    return {generalText, technicalText};
 }

@@ -20,25 +20,6 @@ std::vector<std::string> ReferenceEntries(const std::string& plain);
 // and obeys the rule (case; whole words for keywords).
 struct Reference
 {
-    static constexpr std::size_t kMaxText = 51199;
-
-    // How many lines of each kind the result texts hold.
-    struct Listed
-    {
-        int nExact = 0;
-        int nExpanded = 0;
-        int nTechnical = 0;
-    };
-
     static FindResults Find(std::string query, const std::vector<std::string>& general,
-                            const std::vector<std::string>& technical, Listed* pListed = nullptr,
-                            const MatchRule& rule = {});
-
-private:
-    // Where the characters of the entry begin: a byte 0x81-0xFE with a byte 0x40-0xFE other
-    // than 0x7F after it is one character, every other byte one of its own.
-    static std::vector<std::size_t> CharacterStarts(const std::string& entry);
-    static bool HoldsAtCharacter(const std::string& entry, const std::string& text, const MatchRule& rule);
-    // Appends the line unless it or a line before it did not fit; true when appended.
-    static bool Append(std::string& text, bool& bFull, const std::string& line);
+                            const std::vector<std::string>& technical, const MatchRule& rule = {});
 };
