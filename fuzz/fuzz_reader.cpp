@@ -48,27 +48,6 @@ void ReadAll(int fd, std::string& text)
         text.append(buffer, static_cast<std::size_t>(n));
     }
 }
-
-// The text with the bytes each NUL cuts off removed: in every piece of a line (up to its
-// LF, or kMaxEntryBytes bytes), those from its first NUL to the piece's end.
-std::string WithoutNulCuts(const std::string& text)
-{
-    std::string kept;
-    std::size_t nInPiece = 0;
-    bool bCut = false;
-    for (const char c : text)
-    {
-        bCut = bCut || c == '\0';
-        if (!bCut)
-            kept.push_back(c);
-        if (c == '\n' || ++nInPiece == kMaxEntryBytes)
-        {
-            nInPiece = 0;
-            bCut = false;
-        }
-    }
-    return kept;
-}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize)
@@ -77,15 +56,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
         return 0;
     const std::uint8_t flags = pData[0];
     const ScrambleKey key = flags & 0x40 ? kTechnicalKey : kGeneralKey;
-    std::size_t nFiller = 0;
-    std::size_t nHeader = 1;
-    if (flags & 0x80)
-    {
-        if (nSize < 2)
-            return 0;
-        nFiller = kBlockBytes - 1 - pData[1];
-        nHeader = 2;
-    }
+    if ((flags & 0x80) && nSize < 2)
+        return 0;
+    const std::size_t nHeader = flags & 0x80 ? 2 : 1;
+    const std::size_t nFiller = flags & 0x80 ? kBlockBytes - 1 - pData[1] : 0;
     // The filler is one run of 'a': whole pieces of it are entries of their own and the rest
     // starts the first line of the input's text, so the references need only that rest.
     const std::size_t nFillerPieces = nFiller / kMaxEntryBytes;
@@ -130,24 +104,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     const auto nExpected = std::min(nAll, static_cast<std::size_t>(nCapacity));
     Check(result == (nAll > nExpected ? ReadResult::kTableFull : ReadResult::kDone),
           "ReadEntries reported the wrong result");
-    Check(table.GetCount() >= 0 && table.GetCount() <= nCapacity, "the table holds more than its capacity");
     Check(static_cast<std::size_t>(table.GetCount()) == nExpected, "wrong number of entries");
-    std::string joined;
-    for (int i = 0; i < table.GetCount(); ++i)
-    {
-        const std::string_view entry = table.GetAt(i);
-        const auto nIndex = static_cast<std::size_t>(i);
-        Check(entry.size() <= kMaxEntryBytes, "an entry is longer than 254 bytes");
-        Check(entry.find('\0') == std::string_view::npos, "an entry holds a NUL");
-        Check(entry == (nIndex < nFillerPieces ? fillerPiece : reference[nIndex - nFillerPieces]),
+    for (std::size_t i = 0; i < nExpected; ++i)
+        Check(table.GetAt(static_cast<int>(i)) == (i < nFillerPieces ? fillerPiece : reference[i - nFillerPieces]),
               "an entry differs from the reference");
-        if (nIndex >= nFillerPieces)
-            joined += entry;
-    }
-    const std::string text = WithoutNulCuts(ReferenceTextMode(rest));
-    if (result == ReadResult::kDone)
-        Check(joined == text, "the entries do not give back the text");
-    else
-        Check(text.starts_with(joined), "the entries of a full table are not the start of the text");
     return 0;
 }

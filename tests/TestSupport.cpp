@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -19,10 +20,9 @@
 TempDir::TempDir()
 {
     const char* szBase = std::getenv("TMPDIR");
-    std::string pattern = std::string(szBase && *szBase ? szBase : "/tmp") + "/lexivant2-XXXXXX";
-    if (!mkdtemp(pattern.data()))
+    m_path = std::string(szBase && *szBase ? szBase : "/tmp") + "/lexivant2-XXXXXX";
+    if (!mkdtemp(m_path.data()))
         throw std::runtime_error("mkdtemp failed");
-    m_path = pattern;
 }
 
 TempDir::~TempDir()
@@ -53,17 +53,23 @@ bool FileExists(const std::string& path)
     return std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found;
 }
 
+std::map<std::string, std::string> ListDirectory(const std::string& directory)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(directory))
+        files[entry.path().filename()] = entry.symlink_status().type() == std::filesystem::file_type::regular
+                                             ? ReadFile(entry.path()) : "<not a regular file>";
+    return files;
+}
+
 std::string Scramble(const std::string& plain, ScrambleKey key)
 {
     std::string out;
-    out.reserve(plain.size());
-    for (char c : plain)
-    {
-        auto scrambled = ScrambleByte(static_cast<std::uint8_t>(c), key);
-        if (!scrambled)
+    for (const char c : plain)
+        if (const auto scrambled = ScrambleByte(static_cast<std::uint8_t>(c), key))
+            out.push_back(static_cast<char>(*scrambled));
+        else
             throw std::invalid_argument("byte cannot be scrambled with this key");
-        out.push_back(static_cast<char>(*scrambled));
-    }
     return out;
 }
 
@@ -74,17 +80,16 @@ RunResult RunProgram(const std::string& path, const std::vector<std::string>& ar
 {
     const TempDir capture;  // apart, so that the work directory holds only the program's files
     WriteFile(capture / "stdin", input);
-    std::vector<std::string> argStrings{path};
+    std::vector<std::string> argStrings{path}, envStrings = environment;
     argStrings.insert(argStrings.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : argStrings)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> envStrings = environment;
-    std::vector<char*> envp;
-    for (std::string& setting : envStrings)
-        envp.push_back(setting.data());
-    envp.push_back(nullptr);
+    auto pointers = [](std::vector<std::string>& strings) {
+        std::vector<char*> p;
+        for (std::string& string : strings)
+            p.push_back(string.data());
+        p.push_back(nullptr);
+        return p;
+    };
+    std::vector<char*> argv = pointers(argStrings), envp = pointers(envStrings);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -104,10 +109,8 @@ RunResult RunProgram(const std::string& path, const std::vector<std::string>& ar
     int status = 0;
     if (nSpawn != 0 || waitpid(pid, &status, 0) != pid)
         return result;
-    if (WIFEXITED(status))
-        result.nExit = WEXITSTATUS(status);
-    if (WIFSIGNALED(status))
-        result.nSignal = WTERMSIG(status);
+    result.nExit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.nSignal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     result.out = ReadFile(capture / std::to_string(STDOUT_FILENO));
     result.err = ReadFile(capture / std::to_string(STDERR_FILENO));
     return result;
@@ -191,10 +194,7 @@ std::vector<std::string> RecordingTarget::Events() const
 bool RecordingTarget::FindEnabled() const
 {
     std::lock_guard lock(m_mutex);
-    for (const auto& event : m_events)
-        if (event == kFindEvent)
-            return true;
-    return false;
+    return std::find(m_events.begin(), m_events.end(), kFindEvent) != m_events.end();
 }
 
 TestLoad::TestLoad(const TempDir& dir, bool bTechnical, int nCapacity)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <sys/types.h>
@@ -31,6 +32,9 @@ private:
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
+// Every name in a directory with its text if it is a regular file (links not followed);
+// anything else as "<not a regular file>".
+std::map<std::string, std::string> ListDirectory(const std::string& directory);
 
 // The scrambled form of plain text (every byte must be representable with the key).
 std::string Scramble(const std::string& plain, ScrambleKey key);
