@@ -17,6 +17,7 @@
 #include "TestSupport.h"
 #include "vocabulary/FileHandle.h"
 #include "vocabulary/LoaderThreads.h"
+#include "vocabulary/StatusLine.h"
 #include "vocabulary/StatusTexts.h"
 
 namespace
@@ -111,11 +112,16 @@ TEST(Loader, EachKindOfFileEndsInItsOwnStatusTextAndTouchesNoOtherFile)
     // General and technical alike. kMissing: the load shows its missing text; kFailed: it says
     // it failed after its files were opened, and Find stays as it was. No other file changes;
     // a plain file the load created and left behind holds no text.
-    enum Result { kLoaded, kMissing, kFailed };
+    // kStopped: the window closed at that step; the load shows nothing more and leaves no plain file.
+    enum Result { kLoaded, kMissing, kFailed, kStoppedBeforeStart, kStopped };
+    auto stopAt = [](LoadStep at) { return OnStep(at, [](TestLoad& l, int) { l.target.RequestStop(); }); };
     struct Case { const char* name; std::function<void(TestLoad&)> arrange; Result result; bool bPlainLeft; int nEntries = 0; int nCapacity = 1000; bool bAsNobody = false; };
     const Case cases[] = {
         {"empty file, an earlier run's longer plain file", [](TestLoad& l) { l.WriteVocabulary(""); WriteFile(l.plainPath, kGeneralText); }, kLoaded, false},
         {"no memory for the table", WithText([](TestLoad&) {}), kFailed, false, 0, 0},
+        {"stopped once the files are opened", stopAt(LoadStep::kOpened), kStoppedBeforeStart, false},
+        {"stopped once the text is descrambled", stopAt(LoadStep::kDescrambled), kStopped, false},
+        {"stopped once the entries are read", stopAt(LoadStep::kEntriesRead), kStopped, false, 1},
         {"vocabulary file missing", [](TestLoad&) {}, kMissing, true},
         {"vocabulary file is a directory", [](TestLoad& l) { ::mkdir(l.vocabularyPath.c_str(), 0700); }, kMissing, true},
         {"vocabulary file is a FIFO (must not hang)", [](TestLoad& l) { ::mkfifo(l.vocabularyPath.c_str(), 0600); }, kMissing, true},
@@ -152,11 +158,13 @@ TEST(Loader, EachKindOfFileEndsInItsOwnStatusTextAndTouchesNoOtherFile)
             auto others = ListDirectory(dir.Path());
             others.erase("Temp_Test_Quillon0.pyq"), others.erase("Temp_Test_Quillon2.pyq");
             const VocabularyLoad& l = load.load;
-            Events expected{c.result == kMissing ? l.szMissingText : c.result == kFailed ? l.szFailedText : kFindEvent};
+            Events expected;
+            if (c.result != kMissing && c.result != kStoppedBeforeStart && l.szLoadingText)
+                expected.push_back(l.szLoadingText);
             if (c.result == kLoaded && l.szLoadedText)
-                expected.insert(expected.begin(), l.szLoadedText);
-            if (c.result != kMissing && l.szLoadingText)
-                expected.insert(expected.begin(), l.szLoadingText);
+                expected.push_back(l.szLoadedText);
+            if (c.result <= kFailed)
+                expected.push_back(c.result == kMissing ? l.szMissingText : c.result == kFailed ? l.szFailedText : kFindEvent);
             EXPECT_EQ(c.bAsNobody ? RunAsNobody(load) : RunLoad(load),
                       Outcome(expected, c.nEntries, c.result == kMissing ? 0 : 1));
             EXPECT_EQ(FileExists(load.plainPath), c.bPlainLeft);
@@ -166,19 +174,6 @@ TEST(Loader, EachKindOfFileEndsInItsOwnStatusTextAndTouchesNoOtherFile)
             after.erase("Temp_Test_Quillon0.pyq"), after.erase("Temp_Test_Quillon2.pyq");
             EXPECT_EQ(after, others);
         }
-}
-
-TEST(Loader, StoppedLoadReportsNothingMoreAndLeavesNoPlainFile)
-{
-    for (const auto& [at, events] : {std::pair{LoadStep::kOpened, Events{}}, {LoadStep::kDescrambled, {kszTechnicalLoading}}, {LoadStep::kEntriesRead, {kszTechnicalLoading}}})
-    {
-        SCOPED_TRACE(static_cast<int>(at));
-        TempDir dir;
-        TestLoad load(dir, true);
-        OnStep(at, [](TestLoad& l, int) { l.target.RequestStop(); })(load);
-        EXPECT_EQ(load.Run(), events);
-        EXPECT_FALSE(FileExists(load.plainPath));
-    }
 }
 
 TEST(Loader, WaitForAnotherCopysPlainFileShowsAndEndsWhenStoppedOrLetGo)
@@ -240,4 +235,13 @@ TEST(Loader, ThreadProceduresLoadTheGlobalTablesAndAThreadThatCannotStartIsAFail
     EXPECT_EQ(EntriesOf(g_technicalVocabulary), Events{kTechnicalText});
     EXPECT_EQ(g_bGeneralFileOk + g_bTechnicalFileOk, 2);
     EXPECT_EQ(ListDirectory(dir.Path()).size(), 2u);  // no plain file left
+}
+
+TEST(StatusLine, TextsThatOnlySayALoadBeganOrEndedNeverHideAFailure)
+{
+    for (const char* szShown : {kszGeneralMissing, kszTechnicalMissing, kszGeneralFailed, kszTechnicalFailed, kszGeneralTruncated, kszTechnicalTruncated})
+        for (const char* szNext : {kszTechnicalLoading, kszTechnicalLoaded})
+            EXPECT_FALSE(ReplacesStatusText(szShown, szNext)) << szShown;
+    EXPECT_TRUE(ReplacesStatusText(kszTechnicalLoading, kszTechnicalLoaded) && ReplacesStatusText(kszWaitingForOtherCopy, kszTechnicalLoading) &&
+                ReplacesStatusText(kszGeneralMissing, kszTechnicalFailed) && ReplacesStatusText(kszGeneralFailed, kszGeneralTruncated));
 }
