@@ -9,7 +9,6 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -73,9 +72,8 @@ std::string Scramble(const std::string& plain, ScrambleKey key)
     return out;
 }
 
-RunResult RunProgram(const std::string& path, const std::vector<std::string>& args,
-                     const std::string& workDir, const std::string& input,
-                     const std::vector<std::string>& environment,
+RunResult RunProgram(const std::string& path, const std::vector<std::string>& args, const std::string& workDir,
+                     const std::string& input, const std::vector<std::string>& environment,
                      const std::function<void(pid_t)>& whileRunning)
 {
     const TempDir capture;  // apart, so that the work directory holds only the program's files
@@ -97,11 +95,9 @@ RunResult RunProgram(const std::string& path, const std::vector<std::string>& ar
         posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, (capture / "stdin").c_str(), O_RDONLY, 0);
     for (const int fd : {STDOUT_FILENO, STDERR_FILENO})
-        posix_spawn_file_actions_addopen(&actions, fd, (capture / std::to_string(fd)).c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, fd, (capture / std::to_string(fd)).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = 0;
-    const int nSpawn = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(),
-                                    environment.empty() ? environ : envp.data());
+    const int nSpawn = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environment.empty() ? environ : envp.data());
     posix_spawn_file_actions_destroy(&actions);
     RunResult result;
     if (nSpawn == 0 && whileRunning)
@@ -116,35 +112,28 @@ RunResult RunProgram(const std::string& path, const std::vector<std::string>& ar
     return result;
 }
 
-namespace
+RunResult SignalDuringLoad(const std::string& path, const std::vector<std::string>& args, const std::string& workDir,
+                           int nSignal, bool* pbDuringLoad)
 {
-bool PlainFileHoldsText(const std::string& workDir)
-{
-    struct stat st{};
-    for (const char* szName : {"/Temp_Test_Quillon0.pyq", "/Temp_Test_Quillon2.pyq"})
-        if (::stat((workDir + szName).c_str(), &st) == 0 && st.st_size > 0)
-            return true;
-    return false;
-}
-}  // namespace
-
-RunResult SignalDuringLoad(const std::string& path, const std::vector<std::string>& args,
-                           const std::string& workDir, int nSignal, bool* pbDuringLoad)
-{
+    auto plainFileHoldsText = [&workDir] {
+        struct stat st{};
+        return (::stat((workDir + "/Temp_Test_Quillon0.pyq").c_str(), &st) == 0 && st.st_size > 0) ||
+               (::stat((workDir + "/Temp_Test_Quillon2.pyq").c_str(), &st) == 0 && st.st_size > 0);
+    };
     RunResult result;
     *pbDuringLoad = false;
     for (int nTry = 0; nTry < 20 && !*pbDuringLoad; ++nTry)
     {
         result = RunProgram(path, args, workDir, {}, {}, [&](pid_t pid) {
             siginfo_t info{};
-            while (!PlainFileHoldsText(workDir))
+            while (!plainFileHoldsText())
                 if (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid)
                     return;  // it ended before
             ::kill(pid, SIGSTOP);
             if (::waitid(P_PID, static_cast<id_t>(pid), &info, WSTOPPED | WEXITED | WNOWAIT) != 0 ||
                 info.si_code != CLD_STOPPED)
                 return;
-            *pbDuringLoad = PlainFileHoldsText(workDir);  // paused, so still true when it goes on
+            *pbDuringLoad = plainFileHoldsText();  // paused, so still true when it goes on
             ::kill(pid, nSignal);
             ::kill(pid, SIGCONT);
         });
@@ -171,30 +160,6 @@ std::vector<std::string> EntriesOf(const VocabularyTable& table)
     for (int i = 0, n = table.GetCount(); i < n; ++i)
         entries.emplace_back(table.GetAt(i));
     return entries;
-}
-
-void RecordingTarget::SetStatusText(const char* szText)
-{
-    std::lock_guard lock(m_mutex);
-    m_events.emplace_back(szText);
-}
-
-void RecordingTarget::EnableFind()
-{
-    std::lock_guard lock(m_mutex);
-    m_events.push_back(kFindEvent);
-}
-
-std::vector<std::string> RecordingTarget::Events() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_events;
-}
-
-bool RecordingTarget::FindEnabled() const
-{
-    std::lock_guard lock(m_mutex);
-    return std::find(m_events.begin(), m_events.end(), kFindEvent) != m_events.end();
 }
 
 TestLoad::TestLoad(const TempDir& dir, bool bTechnical, int nCapacity)
