@@ -1,5 +1,6 @@
 // Arbitrary bytes as a scrambled vocabulary file, through DescrambleFile and ReadEntries into
-// a small table, checked against the byte-by-byte reference reader.
+// a small table, checked against the byte-by-byte reference reader (which also shows a wrong
+// descrambled byte).
 //
 // Input: byte 0 picks the table's capacity (low six bits, 1..64), the key (bit 6: technical)
 // and whether the text starts behind a filler (bit 7); with the filler, byte 1 sets its length
@@ -34,120 +35,43 @@ void Check(bool bHolds, const char* szWhat)
         std::abort();
     }
 }
-
-// Into a buffer kept from run to run: large blocks fresh from the allocator cost more
-// than the whole run otherwise.
-void ReadAll(int fd, std::string& text)
-{
-    Check(::lseek(fd, 0, SEEK_SET) == 0, "lseek");
-    text.clear();
-    char buffer[4096];
-    for (ssize_t n; (n = ReadSome(fd, buffer, sizeof buffer)) != 0;)
-    {
-        Check(n > 0, "read");
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-}
-
-// The text with the bytes each NUL cuts off removed: in every piece of a line (up to its
-// LF, or kMaxEntryBytes bytes), those from its first NUL to the piece's end.
-std::string WithoutNulCuts(const std::string& text)
-{
-    std::string kept;
-    std::size_t nInPiece = 0;
-    bool bCut = false;
-    for (const char c : text)
-    {
-        bCut = bCut || c == '\0';
-        if (!bCut)
-            kept.push_back(c);
-        if (c == '\n' || ++nInPiece == kMaxEntryBytes)
-        {
-            nInPiece = 0;
-            bCut = false;
-        }
-    }
-    return kept;
-}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize)
 {
-    if (nSize == 0)
+    const std::uint8_t flags = nSize > 0 ? pData[0] : 0;
+    if (nSize == 0 || ((flags & 0x80) && nSize < 2))
         return 0;
-    const std::uint8_t flags = pData[0];
     const ScrambleKey key = flags & 0x40 ? kTechnicalKey : kGeneralKey;
-    std::size_t nFiller = 0;
-    std::size_t nHeader = 1;
-    if (flags & 0x80)
-    {
-        if (nSize < 2)
-            return 0;
-        nFiller = kBlockBytes - 1 - pData[1];
-        nHeader = 2;
-    }
+    const std::size_t nHeader = flags & 0x80 ? 2 : 1;
     // The filler is one run of 'a': whole pieces of it are entries of their own and the rest
-    // starts the first line of the input's text, so the references need only that rest.
+    // starts the first line of the input's text, so the reference needs only that rest.
+    const std::size_t nFiller = flags & 0x80 ? kBlockBytes - 1 - pData[1] : 0;
     const std::size_t nFillerPieces = nFiller / kMaxEntryBytes;
-    const std::string fillerPiece(kMaxEntryBytes, 'a');
     const int nCapacity = (flags & 0x3F) + 1 + static_cast<int>(nFillerPieces);
-    const std::string_view scrambled(reinterpret_cast<const char*>(pData + nHeader), nSize - nHeader);
-    std::string tail;  // the plain text of the input's bytes
-    for (const char c : scrambled)
-    {
-        const auto byte = static_cast<std::uint8_t>(c);
-        if (byte != 0x00 && byte != 0xFF)
-            tail.push_back(static_cast<char>(DescrambleByte(byte, key.subtrahend, key.addend)));
-    }
+    std::string rest(nFiller % kMaxEntryBytes, 'a');
+    for (std::size_t i = nHeader; i < nSize; ++i)
+        if (pData[i] != 0x00 && pData[i] != 0xFF)
+            rest.push_back(static_cast<char>(DescrambleByte(pData[i], key.subtrahend, key.addend)));
 
-    FileHandle scrambledFile(::memfd_create("scrambled", MFD_CLOEXEC));
-    FileHandle plainFile(::memfd_create("plain", MFD_CLOEXEC));
-    Check(scrambledFile.IsOpen() && plainFile.IsOpen(), "memfd_create");
-    static const std::string kGeneralFiller(kBlockBytes, static_cast<char>(*ScrambleByte('a', kGeneralKey)));
-    static const std::string kTechnicalFiller(kBlockBytes, static_cast<char>(*ScrambleByte('a', kTechnicalKey)));
-    static const std::string kPlainFiller(kBlockBytes, 'a');
-    Check(WriteAll(scrambledFile.Get(), (flags & 0x40 ? kTechnicalFiller : kGeneralFiller).data(), nFiller) &&
-              WriteAll(scrambledFile.Get(), scrambled.data(), scrambled.size()),
-          "write");
-    Check(::lseek(scrambledFile.Get(), 0, SEEK_SET) == 0, "lseek");
-    Check(DescrambleFile(scrambledFile.Get(), plainFile.Get(), key.subtrahend, key.addend) ==
-              CopyResult::kDone,
-          "DescrambleFile did not report done");
-    static std::string plain;
-    ReadAll(plainFile.Get(), plain);
-    Check(plain.size() == nFiller + tail.size() &&
-              plain.compare(0, nFiller, kPlainFiller, 0, nFiller) == 0 &&
-              plain.compare(nFiller, tail.size(), tail) == 0,
-          "the plain file is not the scrambled bytes descrambled");
-
+    FileHandle scrambledFile(::memfd_create("scrambled", MFD_CLOEXEC)), plainFile(::memfd_create("plain", MFD_CLOEXEC));
+    // Kept from run to run: large blocks fresh from the allocator cost more than the run.
+    static const std::string fillers[2] = {std::string(kBlockBytes, static_cast<char>(*ScrambleByte('a', kGeneralKey))),
+                                           std::string(kBlockBytes, static_cast<char>(*ScrambleByte('a', kTechnicalKey)))};
+    Check(WriteAll(scrambledFile.Get(), fillers[flags & 0x40 ? 1 : 0].data(), nFiller) && WriteAll(scrambledFile.Get(), pData + nHeader, nSize - nHeader) &&
+              ::lseek(scrambledFile.Get(), 0, SEEK_SET) == 0, "write");
+    Check(DescrambleFile(scrambledFile.Get(), plainFile.Get(), key.subtrahend, key.addend) == CopyResult::kDone, "DescrambleFile did not report done");
     Check(::lseek(plainFile.Get(), 0, SEEK_SET) == 0, "lseek");
     VocabularyTable table(nCapacity);
     const ReadResult result = ReadEntries(plainFile.Get(), table);
 
-    const std::string rest = std::string(nFiller % kMaxEntryBytes, 'a') + tail;
     const std::vector<std::string> reference = ReferenceEntries(rest);
     const std::size_t nAll = nFillerPieces + reference.size();
     const auto nExpected = std::min(nAll, static_cast<std::size_t>(nCapacity));
-    Check(result == (nAll > nExpected ? ReadResult::kTableFull : ReadResult::kDone),
-          "ReadEntries reported the wrong result");
-    Check(table.GetCount() >= 0 && table.GetCount() <= nCapacity, "the table holds more than its capacity");
+    Check(result == (nAll > nExpected ? ReadResult::kTableFull : ReadResult::kDone), "ReadEntries reported the wrong result");
     Check(static_cast<std::size_t>(table.GetCount()) == nExpected, "wrong number of entries");
-    std::string joined;
-    for (int i = 0; i < table.GetCount(); ++i)
-    {
-        const std::string_view entry = table.GetAt(i);
-        const auto nIndex = static_cast<std::size_t>(i);
-        Check(entry.size() <= kMaxEntryBytes, "an entry is longer than 254 bytes");
-        Check(entry.find('\0') == std::string_view::npos, "an entry holds a NUL");
-        Check(entry == (nIndex < nFillerPieces ? fillerPiece : reference[nIndex - nFillerPieces]),
+    for (std::size_t i = 0; i < nExpected; ++i)
+        Check(table.GetAt(static_cast<int>(i)) == (i < nFillerPieces ? std::string(kMaxEntryBytes, 'a') : reference[i - nFillerPieces]),
               "an entry differs from the reference");
-        if (nIndex >= nFillerPieces)
-            joined += entry;
-    }
-    const std::string text = WithoutNulCuts(ReferenceTextMode(rest));
-    if (result == ReadResult::kDone)
-        Check(joined == text, "the entries do not give back the text");
-    else
-        Check(text.starts_with(joined), "the entries of a full table are not the start of the text");
     return 0;
 }

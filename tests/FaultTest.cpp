@@ -2,13 +2,9 @@
 // what happened, and nothing that failed is reported as a success.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <algorithm>
 #include <csignal>
-#include <cstring>
 #include <cstdio>
-#include <filesystem>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -21,15 +17,6 @@
 
 namespace
 {
-using Events = std::vector<std::string>;
-
-// What a load shows when its table fills up before its file ends.
-Events TruncatedTexts(bool bTechnical)
-{
-    return bTechnical ? Events{kszTechnicalLoading, kszTechnicalTruncated, kFindEvent}
-                      : Events{kszGeneralTruncated, kFindEvent};
-}
-
 // Piece i of a long line: its number first, so that the order of the pieces shows.
 std::string Piece(std::size_t i)
 {
@@ -40,78 +27,32 @@ std::string Piece(std::size_t i)
     return piece;
 }
 
-// Writes a scrambled vocabulary of one line of nPieces pieces (no LF), a block at a time.
-void WriteOneLongLine(const std::string& path, std::size_t nPieces, ScrambleKey key)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    std::string block;
-    for (std::size_t i = 0; i < nPieces; ++i)
-    {
-        block += Piece(i);
-        if (block.size() >= (1u << 20) || i + 1 == nPieces)
-        {
-            const std::string scrambled = Scramble(block, key);
-            out.write(scrambled.data(), static_cast<std::streamsize>(scrambled.size()));
-            block.clear();
-        }
-    }
-    ASSERT_TRUE(out.flush());
-}
-
-// Removes every copy of `line` from `text`; returns how many there were.
-int Erase(std::string& text, const std::string& line)
-{
-    int n = 0;
-    for (std::size_t pos; (pos = text.find(line)) != std::string::npos; ++n)
-        text.erase(pos, line.size());
-    return n;
-}
-
-std::vector<std::string> FilesIn(const std::string& directory)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(directory))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
+std::string Word(std::size_t i) { return "word " + std::to_string(i) + "|\xB4\xCA\n"; }
 }  // namespace
 
 TEST(Fault, OverlongVocabulariesKeepTheirFirstEntriesInOrder)
 {
-    // 100 MB in one line: the table keeps its first 254-byte pieces and says it is full.
-    constexpr std::size_t kLongLinePieces = 100 * 1000 * 1000 / 254;
-    struct Case
+    // More lines than the table holds, and 100 MB in one line: the table keeps its first
+    // entries (254-byte pieces of the line) and the load says it is full.
+    for (const bool bTechnical : {false, true})
     {
-        const char* name;
-        bool bTechnical;
-        int nCapacity;
-        std::function<void(TestLoad&)> write;
-        std::function<std::string(std::size_t)> entry;  // entry i as it must be stored
-    };
-    const Case cases[] = {
-        {"more lines than the table holds", false, 100,
-         [](TestLoad& l) {
-             std::string text;
-             for (int i = 0; i < 5000; ++i)
-                 text += "word " + std::to_string(i) + "|\xB4\xCA\n";
-             l.WriteVocabulary(text);
-         },
-         [](std::size_t i) { return "word " + std::to_string(i) + "|\xB4\xCA\n"; }},
-        {"one line of 100 MB", true, 1000,
-         [](TestLoad& l) { WriteOneLongLine(l.vocabularyPath, kLongLinePieces, l.load.key); },
-         Piece},
-    };
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(bTechnical);
         TempDir dir;
-        TestLoad load(dir, c.bTechnical, c.nCapacity);
-        c.write(load);
-        EXPECT_EQ(load.Run(), TruncatedTexts(c.bTechnical));
-        ASSERT_EQ(load.table.GetCount(), c.nCapacity);
-        for (int i = 0; i < c.nCapacity; ++i)
-            ASSERT_EQ(load.table.GetAt(i), c.entry(static_cast<std::size_t>(i))) << "entry " << i;
+        const int nCapacity = bTechnical ? 1000 : 100;
+        const auto entry = bTechnical ? Piece : Word;
+        TestLoad load(dir, bTechnical, nCapacity);
+        std::ofstream out(load.vocabularyPath, std::ios::binary);
+        std::string block;
+        for (std::size_t i = 0, n = bTechnical ? 100'000'000 / 254 : 5000; i < n; ++i)
+            if ((block += entry(i)).size() >= (1u << 20) || i + 1 == n)  // a block at a time
+                out << Scramble(block, load.load.key), block.clear();
+        ASSERT_TRUE(out.flush());
+        using Events = std::vector<std::string>;
+        const Events truncated = bTechnical ? Events{kszTechnicalLoading, kszTechnicalTruncated, kFindEvent} : Events{kszGeneralTruncated, kFindEvent};
+        EXPECT_EQ(load.Run(), truncated);
+        ASSERT_EQ(load.table.GetCount(), nCapacity);
+        for (int i = 0; i < nCapacity; ++i)
+            ASSERT_EQ(load.table.GetAt(i), entry(static_cast<std::size_t>(i))) << "entry " << i;
         EXPECT_FALSE(FileExists(load.plainPath));
     }
 }
@@ -122,23 +63,21 @@ TEST(Fault, TwoProgramsLoadingInOneDirectoryAtOnceBothAnswerRight)
     // so one waits for the other's lock.
     TempDir dir;
     const auto [general, technical] = WriteNumberedVocabularies(dir.Path(), 60000);
-    const std::string query = "4 \xB4\xCA 12";  // hits in the general vocabulary only
-    const std::string technicalQuery = "compound 5999";
-    const FindResults expected =
-        Reference::Find(query, ReferenceEntries(general), ReferenceEntries(technical));
-    const FindResults expectedTechnical =
-        Reference::Find(technicalQuery, ReferenceEntries(general), ReferenceEntries(technical));
-    ASSERT_FALSE(expected.general.empty());
-    ASSERT_FALSE(expectedTechnical.technical.empty());
-    const std::string expectedOut = expected.general + '\0' + expected.technical + '\0' +
-                                    expectedTechnical.general + '\0' + expectedTechnical.technical + '\0';
-
+    const auto files = ListDirectory(dir.Path());
+    const std::vector<std::string> queries{"4 \xB4\xCA 12", "compound 5999"};  // one hits general only, one technical
+    std::string expectedOut;
+    for (const std::string& query : queries)
+    {
+        const FindResults expected = Reference::Find(query, ReferenceEntries(general), ReferenceEntries(technical));
+        ASSERT_FALSE((expected.general + expected.technical).empty());
+        expectedOut += expected.general + '\0' + expected.technical + '\0';
+    }
     for (int round = 0; round < 3; ++round)
     {
         SCOPED_TRACE(round);
         RunResult runs[2];
-        std::thread second([&] { runs[1] = RunProgram(SORELLAN_FIND_PATH, {"--raw", query, technicalQuery}, dir.Path()); });
-        runs[0] = RunProgram(SORELLAN_FIND_PATH, {"--raw", query, technicalQuery}, dir.Path());
+        std::thread second([&] { runs[1] = RunProgram(SORELLAN_FIND_PATH, {"--raw", queries[0], queries[1]}, dir.Path()); });
+        runs[0] = RunProgram(SORELLAN_FIND_PATH, {"--raw", queries[0], queries[1]}, dir.Path());
         second.join();
         for (const RunResult& run : runs)
         {
@@ -146,13 +85,16 @@ TEST(Fault, TwoProgramsLoadingInOneDirectoryAtOnceBothAnswerRight)
             EXPECT_TRUE(run.out == expectedOut);
             // A copy that waits says so; a general load that waited shows a start and an end.
             std::string rest = run.err;
-            const int nWaits = Erase(rest, "等待另一个程序读取词汇...\n");
-            const int nStarts = Erase(rest, "读取词汇...\n"), nEnds = Erase(rest, "词汇读取完成!\n");
+            int nCounts[3] = {};  // waits, starts, ends
+            const char* const lines[3] = {"等待另一个程序读取词汇...\n", "读取词汇...\n", "词汇读取完成!\n"};
+            for (int k = 0; k < 3; ++k)
+                for (std::size_t pos; (pos = rest.find(lines[k])) != std::string::npos; ++nCounts[k])
+                    rest.erase(pos, std::strlen(lines[k]));
             EXPECT_EQ(rest, "");
-            EXPECT_EQ(nStarts, nEnds);
-            EXPECT_TRUE(nStarts == 1 || (nStarts == 2 && nWaits > 0)) << run.err;
+            EXPECT_EQ(nCounts[1], nCounts[2]);
+            EXPECT_TRUE(nCounts[1] == 1 || (nCounts[1] == 2 && nCounts[0] > 0)) << run.err;
         }
-        EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"0.voca", "17.voca"}));
+        EXPECT_EQ(ListDirectory(dir.Path()), files);  // no plain file left, the vocabularies untouched
     }
 }
 
@@ -160,6 +102,7 @@ TEST(Fault, KilledDuringALoadStopsTheLoadersAndRemovesThePlainFiles)
 {
     TempDir dir;
     WriteNumberedVocabularies(dir.Path(), 120000);
+    const auto files = ListDirectory(dir.Path());
     for (const int nSignal : {SIGTERM, SIGINT, SIGHUP})
     {
         SCOPED_TRACE(strsignal(nSignal));
@@ -167,6 +110,6 @@ TEST(Fault, KilledDuringALoadStopsTheLoadersAndRemovesThePlainFiles)
         const RunResult run = SignalDuringLoad(SORELLAN_FIND_PATH, {"--raw", "x"}, dir.Path(), nSignal, &bDuringLoad);
         ASSERT_TRUE(bDuringLoad);
         EXPECT_EQ(run.nSignal, nSignal);  // ended by it, as a shell expects
-        EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"0.voca", "17.voca"}));
+        EXPECT_EQ(ListDirectory(dir.Path()), files);
     }
 }

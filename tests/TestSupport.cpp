@@ -19,10 +19,9 @@
 TempDir::TempDir()
 {
     const char* szBase = std::getenv("TMPDIR");
-    std::string pattern = std::string(szBase && *szBase ? szBase : "/tmp") + "/lexivant2-XXXXXX";
-    if (!mkdtemp(pattern.data()))
+    m_path = std::string(szBase && *szBase ? szBase : "/tmp") + "/lexivant2-XXXXXX";
+    if (!mkdtemp(m_path.data()))
         throw std::runtime_error("mkdtemp failed");
-    m_path = pattern;
 }
 
 TempDir::~TempDir()
@@ -53,38 +52,42 @@ bool FileExists(const std::string& path)
     return std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found;
 }
 
+std::map<std::string, std::string> ListDirectory(const std::string& directory)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(directory))
+        files[entry.path().filename()] = entry.symlink_status().type() == std::filesystem::file_type::regular
+                                             ? ReadFile(entry.path()) : "<not a regular file>";
+    return files;
+}
+
 std::string Scramble(const std::string& plain, ScrambleKey key)
 {
     std::string out;
-    out.reserve(plain.size());
-    for (char c : plain)
-    {
-        auto scrambled = ScrambleByte(static_cast<std::uint8_t>(c), key);
-        if (!scrambled)
+    for (const char c : plain)
+        if (const auto scrambled = ScrambleByte(static_cast<std::uint8_t>(c), key))
+            out.push_back(static_cast<char>(*scrambled));
+        else
             throw std::invalid_argument("byte cannot be scrambled with this key");
-        out.push_back(static_cast<char>(*scrambled));
-    }
     return out;
 }
 
-RunResult RunProgram(const std::string& path, const std::vector<std::string>& args,
-                     const std::string& workDir, const std::string& input,
-                     const std::vector<std::string>& environment,
+RunResult RunProgram(const std::string& path, const std::vector<std::string>& args, const std::string& workDir,
+                     const std::string& input, const std::vector<std::string>& environment,
                      const std::function<void(pid_t)>& whileRunning)
 {
     const TempDir capture;  // apart, so that the work directory holds only the program's files
     WriteFile(capture / "stdin", input);
-    std::vector<std::string> argStrings{path};
+    std::vector<std::string> argStrings{path}, envStrings = environment;
     argStrings.insert(argStrings.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : argStrings)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> envStrings = environment;
-    std::vector<char*> envp;
-    for (std::string& setting : envStrings)
-        envp.push_back(setting.data());
-    envp.push_back(nullptr);
+    auto pointers = [](std::vector<std::string>& strings) {
+        std::vector<char*> p;
+        for (std::string& string : strings)
+            p.push_back(string.data());
+        p.push_back(nullptr);
+        return p;
+    };
+    std::vector<char*> argv = pointers(argStrings), envp = pointers(envStrings);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -92,11 +95,9 @@ RunResult RunProgram(const std::string& path, const std::vector<std::string>& ar
         posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, (capture / "stdin").c_str(), O_RDONLY, 0);
     for (const int fd : {STDOUT_FILENO, STDERR_FILENO})
-        posix_spawn_file_actions_addopen(&actions, fd, (capture / std::to_string(fd)).c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, fd, (capture / std::to_string(fd)).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = 0;
-    const int nSpawn = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(),
-                                    environment.empty() ? environ : envp.data());
+    const int nSpawn = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environment.empty() ? environ : envp.data());
     posix_spawn_file_actions_destroy(&actions);
     RunResult result;
     if (nSpawn == 0 && whileRunning)
@@ -104,44 +105,35 @@ RunResult RunProgram(const std::string& path, const std::vector<std::string>& ar
     int status = 0;
     if (nSpawn != 0 || waitpid(pid, &status, 0) != pid)
         return result;
-    if (WIFEXITED(status))
-        result.nExit = WEXITSTATUS(status);
-    if (WIFSIGNALED(status))
-        result.nSignal = WTERMSIG(status);
+    result.nExit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.nSignal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     result.out = ReadFile(capture / std::to_string(STDOUT_FILENO));
     result.err = ReadFile(capture / std::to_string(STDERR_FILENO));
     return result;
 }
 
-namespace
+RunResult SignalDuringLoad(const std::string& path, const std::vector<std::string>& args, const std::string& workDir,
+                           int nSignal, bool* pbDuringLoad)
 {
-bool PlainFileHoldsText(const std::string& workDir)
-{
-    struct stat st{};
-    for (const char* szName : {"/Temp_Test_Quillon0.pyq", "/Temp_Test_Quillon2.pyq"})
-        if (::stat((workDir + szName).c_str(), &st) == 0 && st.st_size > 0)
-            return true;
-    return false;
-}
-}  // namespace
-
-RunResult SignalDuringLoad(const std::string& path, const std::vector<std::string>& args,
-                           const std::string& workDir, int nSignal, bool* pbDuringLoad)
-{
+    auto plainFileHoldsText = [&workDir] {
+        struct stat st{};
+        return (::stat((workDir + "/Temp_Test_Quillon0.pyq").c_str(), &st) == 0 && st.st_size > 0) ||
+               (::stat((workDir + "/Temp_Test_Quillon2.pyq").c_str(), &st) == 0 && st.st_size > 0);
+    };
     RunResult result;
     *pbDuringLoad = false;
     for (int nTry = 0; nTry < 20 && !*pbDuringLoad; ++nTry)
     {
         result = RunProgram(path, args, workDir, {}, {}, [&](pid_t pid) {
             siginfo_t info{};
-            while (!PlainFileHoldsText(workDir))
+            while (!plainFileHoldsText())
                 if (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid)
                     return;  // it ended before
             ::kill(pid, SIGSTOP);
             if (::waitid(P_PID, static_cast<id_t>(pid), &info, WSTOPPED | WEXITED | WNOWAIT) != 0 ||
                 info.si_code != CLD_STOPPED)
                 return;
-            *pbDuringLoad = PlainFileHoldsText(workDir);  // paused, so still true when it goes on
+            *pbDuringLoad = plainFileHoldsText();  // paused, so still true when it goes on
             ::kill(pid, nSignal);
             ::kill(pid, SIGCONT);
         });
@@ -168,33 +160,6 @@ std::vector<std::string> EntriesOf(const VocabularyTable& table)
     for (int i = 0, n = table.GetCount(); i < n; ++i)
         entries.emplace_back(table.GetAt(i));
     return entries;
-}
-
-void RecordingTarget::SetStatusText(const char* szText)
-{
-    std::lock_guard lock(m_mutex);
-    m_events.emplace_back(szText);
-}
-
-void RecordingTarget::EnableFind()
-{
-    std::lock_guard lock(m_mutex);
-    m_events.push_back(kFindEvent);
-}
-
-std::vector<std::string> RecordingTarget::Events() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_events;
-}
-
-bool RecordingTarget::FindEnabled() const
-{
-    std::lock_guard lock(m_mutex);
-    for (const auto& event : m_events)
-        if (event == kFindEvent)
-            return true;
-    return false;
 }
 
 TestLoad::TestLoad(const TempDir& dir, bool bTechnical, int nCapacity)

@@ -2,7 +2,9 @@
 // a load in a scratch directory.
 #pragma once
 
+#include <algorithm>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <sys/types.h>
@@ -31,6 +33,9 @@ private:
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
+// Every name in a directory with its text if it is a regular file (links not followed);
+// anything else as "<not a regular file>".
+std::map<std::string, std::string> ListDirectory(const std::string& directory);
 
 // The scrambled form of plain text (every byte must be representable with the key).
 std::string Scramble(const std::string& plain, ScrambleKey key);
@@ -70,21 +75,23 @@ PlainTexts WriteNumberedVocabularies(const std::string& directory, int nLines);
 // Every entry of a table, in order.
 std::vector<std::string> EntriesOf(const VocabularyTable& table);
 
+// What a RecordingTarget records for EnableFind.
+inline const std::string kFindEvent = "<find>";
+
 // Records what loaders report, in order, from any thread.
 class RecordingTarget : public StatusTarget
 {
 public:
-    void SetStatusText(const char* szText) override;
-    void EnableFind() override;
-    std::vector<std::string> Events() const;
-    bool FindEnabled() const;
+    void SetStatusText(const char* szText) override { Record(szText); }
+    void EnableFind() override { Record(kFindEvent); }
+    std::vector<std::string> Events() const { std::lock_guard lock(m_mutex); return m_events; }
+    bool FindEnabled() const { std::lock_guard lock(m_mutex); return std::find(m_events.begin(), m_events.end(), kFindEvent) != m_events.end(); }
 
 private:
+    void Record(std::string event) { std::lock_guard lock(m_mutex); m_events.push_back(std::move(event)); }
     mutable std::mutex m_mutex;
     std::vector<std::string> m_events;
 };
-
-inline const std::string kFindEvent = "<find>";
 
 // One vocabulary's load, with its files in a scratch directory and a table of its own.
 struct TestLoad
