@@ -15,13 +15,9 @@
 #include <QThread>
 #include <QTimer>
 #include <csignal>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <map>
-#include <string>
-#include <unistd.h>
-#include <vector>
 
 #include "TestSupport.h"
 #include "lexivant2Dlg.h"
@@ -42,33 +38,23 @@ void Print(const char* szName, QString value)
     std::printf("%s\t%s\n", szName, value.toUtf8().constData());
 }
 
-QString TextOf(QWidget* pControl)
-{
-    if (auto* pEdit = qobject_cast<QLineEdit*>(pControl))
-        return pEdit->text();
-    return static_cast<QPlainTextEdit*>(pControl)->toPlainText();
-}
-
 // The child: --window-scenario MODE [QUERY [LOCALE]].
 int RunWindowScenario(int argc, char** argv)
 {
-    if (argc > 4)  // the user's locale, as a desktop session sets it
-    {
-        ::setenv("LANG", argv[4], 1);
-        ::setenv("LC_ALL", argv[4], 1);
-        ::unsetenv("LANGUAGE");
-    }
+    ::unsetenv("LANGUAGE");
+    for (const char* szVariable : {"LANG", "LC_ALL"})  // the user's locale, as a desktop session sets it
+        if (argc > 4) ::setenv(szVariable, argv[4], 1);
     QApplication application(argc, argv);
     AfxLoadQtTranslations();
     const std::string mode = argv[2];
     const QString query = argc > 3 ? QString::fromUtf8(argv[3]) : QString();
-    if (mode == "about-empty")
-        SetStringResource(IDS_ABOUTBOX, QString());
+    if (mode == "about-empty") SetStringResource(IDS_ABOUTBOX, QString());
     auto pDlg = std::make_unique<CLookupDlg>();
     CLookupDlg& dlg = *pDlg;
+    const auto printFind = [](const char* szWhen) { Print(szWhen, g_btnFind.IsWindowEnabled() ? "1" : "0"); };
     QObject::connect(&dlg, &QDialog::finished, [] { Print("closed", "1"); });
     dlg.CreateAndShow();
-    Print("find-at-start", g_btnFind.IsWindowEnabled() ? "1" : "0");
+    printFind("find-at-start");
     QObject::connect(static_cast<QLineEdit*>(dlg.GetDlgItem(IDC_STATUS)), &QLineEdit::textChanged,
                      [](const QString& text) { Print("status", text); });
     QElapsedTimer timer;
@@ -92,7 +78,7 @@ int RunWindowScenario(int argc, char** argv)
         QThread::msleep(1);
     }
     QCoreApplication::sendPostedEvents();
-    Print("find-after-load", g_btnFind.IsWindowEnabled() ? "1" : "0");
+    printFind("find-after-load");
     QApplication::processEvents();
     QWidget* pQuery = dlg.GetDlgItem(IDC_QUERY);
     QWindow* pWindow = dlg.windowHandle();
@@ -100,14 +86,9 @@ int RunWindowScenario(int argc, char** argv)
     {
         // Keys go to the window, which hands them to whatever has the focus.
         (void)QTest::qWaitForWindowActive(pWindow);
-        if (mode == "type")
-            for (const QChar ch : query)
-                QTest::keyClick(pWindow, ch.toLatin1());
-        else
-        {
-            QGuiApplication::clipboard()->setText(query);
-            QTest::keySequence(pWindow, QKeySequence::Paste);
-        }
+        for (const QChar ch : mode == "type" ? query : QString()) QTest::keyClick(pWindow, ch.toLatin1());
+        if (mode == "paste")
+            QGuiApplication::clipboard()->setText(query), QTest::keySequence(pWindow, QKeySequence::Paste);
         QTest::keyClick(pWindow, Qt::Key_Return);
         QApplication::processEvents();
         QTest::keySequence(pWindow, QKeySequence::SelectAll);
@@ -139,21 +120,14 @@ int RunWindowScenario(int argc, char** argv)
                 QStringList items;
                 QAction* pAbout = nullptr;
                 for (QAction* pAction : pMenu->actions())
-                {
-                    items << pAction->text();
-                    if (pAction->data().toUInt() == IDM_ABOUTBOX)
-                        pAbout = pAction;
-                }
+                    items << pAction->text(), pAbout = pAction->data().toUInt() == IDM_ABOUTBOX ? pAction : pAbout;
                 Print("edit-menu", items.join(QLatin1Char('|')));
-                if (pAbout)  // clicked once this returns: the About box's loop must not run inside this timer
-                    QTimer::singleShot(0, pMenu, [pMenu, pAbout] {
+                // Clicked once this returns: the About box's loop must not run inside this timer.
+                QTimer::singleShot(0, pMenu, [pMenu, pAbout, pPoll] {
+                    if (pAbout)
                         QTest::mouseClick(pMenu, Qt::LeftButton, {}, pMenu->actionGeometry(pAbout).center());
-                    });
-                else
-                {
-                    pPoll->stop();
-                    pMenu->close();
-                }
+                    else pPoll->stop(), pMenu->close();
+                });
             }
         });
         pPoll->start(20);
@@ -165,10 +139,10 @@ int RunWindowScenario(int argc, char** argv)
     }
     QApplication::processEvents();
     Print("visible", dlg.isVisible() ? "1" : "0");
-    Print("find-at-end", g_btnFind.IsWindowEnabled() ? "1" : "0");
-    Print("query", TextOf(pQuery));
-    Print("general", TextOf(dlg.GetDlgItem(IDC_GENERAL_RESULT)));
-    Print("technical", TextOf(dlg.GetDlgItem(IDC_TECH_RESULT)));
+    printFind("find-at-end");
+    Print("query", static_cast<QLineEdit*>(pQuery)->text());
+    Print("general", static_cast<QPlainTextEdit*>(dlg.GetDlgItem(IDC_GENERAL_RESULT))->toPlainText());
+    Print("technical", static_cast<QPlainTextEdit*>(dlg.GetDlgItem(IDC_TECH_RESULT))->toPlainText());
     bool bAbout = false;
     for (QAction* pAction : dlg.GetSystemMenu()->GetMenu()->actions())
         bAbout = bAbout || pAction->data().toUInt() == IDM_ABOUTBOX;
@@ -176,16 +150,13 @@ int RunWindowScenario(int argc, char** argv)
     return 0;
 }
 
-std::string ThisProgram()
-{
-    return std::filesystem::read_symlink("/proc/self/exe").string();
-}
+const std::string kThisProgram = std::filesystem::read_symlink("/proc/self/exe").string();
 
 // The facts a scenario printed, the last value of each.
 std::map<std::string, std::string> RunWindow(const TempDir& dir, std::vector<std::string> args)
 {
     args.insert(args.begin(), "--window-scenario");
-    const RunResult run = RunProgram(ThisProgram(), args, dir.Path());
+    const RunResult run = RunProgram(kThisProgram, args, dir.Path());
     std::map<std::string, std::string> facts{{"exit", std::to_string(run.nExit)}};
     for (std::size_t pos = 0, end; (end = run.out.find('\n', pos)) != std::string::npos; pos = end + 1)
         if (const std::size_t tab = run.out.find('\t', pos); tab < end)
@@ -193,23 +164,13 @@ std::map<std::string, std::string> RunWindow(const TempDir& dir, std::vector<std
     return facts;
 }
 
-bool PlainFilesLeft(const TempDir& dir)
-{
-    return FileExists(dir / "Temp_Test_Quillon0.pyq") || FileExists(dir / "Temp_Test_Quillon2.pyq");
-}
-
-struct Application  // in this process, for one test
-{
-    int argc = 1;
-    char szName[24] = "lexivant2_window_tests";
-    char* argv[2] = {szName, nullptr};
-    QApplication application{argc, argv};
-};
 }  // namespace
 
 TEST(Controls, ShowGbkAsTextAndReadBackTheBytesWrittenOrWhatWasTyped)
 {
-    Application application;
+    int argc = 1;
+    char* argv[] = {const_cast<char*>("lexivant2_window_tests"), nullptr};
+    QApplication application(argc, argv);
     // Result boxes: one entry a line, a lone CR visible, what does not decode (NUL too) as
     // U+FFFD; reading back gives the very bytes written.
     const struct { std::string gbk; QString shown; } written[] = {
@@ -220,12 +181,11 @@ TEST(Controls, ShowGbkAsTextAndReadBackTheBytesWrittenOrWhatWasTyped)
         {"", QString()},
     };
     QPlainTextEdit box;
-    for (const auto& c : written)
-    {
-        SetControlText(&box, c.gbk);
-        EXPECT_EQ(box.toPlainText(), c.shown) << c.gbk;
-        EXPECT_EQ(GetControlText(&box), c.gbk);
-    }
+    const auto shownAndRead = [&box](const std::string& gbk) {
+        SetControlText(&box, gbk);
+        return std::pair(box.toPlainText(), GetControlText(&box));
+    };
+    for (const auto& c : written) EXPECT_EQ(shownAndRead(c.gbk), std::pair(c.shown, c.gbk));
     // Typed text reads as GBK; a character GBK lacks is a NUL, which matches nothing.
     const struct { QString typed; std::string gbk; } typed[] = {
         {QStringLiteral("硫酸 acid"), "\xC1\xF2\xCB\xE1 acid"},
@@ -233,11 +193,7 @@ TEST(Controls, ShowGbkAsTextAndReadBackTheBytesWrittenOrWhatWasTyped)
         {QStringLiteral("\u20AC"), "\x80"},  // the euro sign is in GBK
     };
     QLineEdit edit;
-    for (const auto& c : typed)
-    {
-        edit.setText(c.typed);
-        EXPECT_EQ(GetControlText(&edit), c.gbk);
-    }
+    for (const auto& c : typed) EXPECT_EQ((edit.setText(c.typed), GetControlText(&edit)), c.gbk);
 }
 
 TEST(Window, EachScenarioShowsWhatAPersonWouldSee)
@@ -290,10 +246,8 @@ TEST(Window, EachScenarioShowsWhatAPersonWouldSee)
         for (const auto& [name, value] : c.facts)
         {
             const std::string seen = facts.contains(name) ? facts.at(name) : "<none>";
-            if (value.starts_with("*"))
-                EXPECT_NE(seen.find(value.substr(1)), std::string::npos) << name << ": " << seen;
-            else
-                EXPECT_EQ(seen, value) << name;
+            EXPECT_TRUE(value.starts_with("*") ? seen.find(value.substr(1)) != std::string::npos : seen == value)
+                << name << ": " << seen;
         }
     }
 }
@@ -301,20 +255,21 @@ TEST(Window, EachScenarioShowsWhatAPersonWouldSee)
 TEST(Window, ClosingDuringALoadEndsCleanlyAtAnyPoint)
 {
     const TempDir dir;
+    const auto plainFilesLeft = [&dir] { return FileExists(dir / "Temp_Test_Quillon0.pyq") || FileExists(dir / "Temp_Test_Quillon2.pyq"); };
     WriteNumberedVocabularies(dir.Path(), 120000);  // large enough that the early closes come during the load
     for (const char* szWhen : {"close:0", "close:3", "close:30", "close:1000"})
     {
         SCOPED_TRACE(szWhen);
         auto facts = RunWindow(dir, {szWhen});
         EXPECT_EQ(facts["exit"] + facts["closed"] + facts["destroyed"], "011");
-        EXPECT_FALSE(PlainFilesLeft(dir));
+        EXPECT_FALSE(plainFilesLeft());
     }
     // Killed rather than closed: the same, and it ends by the signal as a shell expects.
     bool bDuringLoad = false;
-    const RunResult run = SignalDuringLoad(ThisProgram(), {"--window-scenario", "close:20000"}, dir.Path(), SIGTERM, &bDuringLoad);
+    const RunResult run = SignalDuringLoad(kThisProgram, {"--window-scenario", "close:20000"}, dir.Path(), SIGTERM, &bDuringLoad);
     ASSERT_TRUE(bDuringLoad);
     EXPECT_EQ(run.nSignal, SIGTERM);
-    EXPECT_FALSE(PlainFilesLeft(dir));
+    EXPECT_FALSE(plainFilesLeft());
 }
 
 int main(int argc, char** argv)
