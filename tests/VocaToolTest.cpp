@@ -32,12 +32,7 @@ TEST(VocaToolTest, EachCommandGivesItsOutputOrRefusesWritingNothing)
     WriteFile(dir / "full0.voca", Scramble(repeat("w\n", kGeneralCapacity + 1), kGeneralKey));
     WriteFile(dir / "full17.voca", Scramble(repeat("w\n", kTechnicalCapacity + 1), kTechnicalKey));
     const std::string kKindsText = "general (0.voca) or technical (17.voca)";
-    const struct
-    {
-        std::vector<std::string> args;
-        int nExit;
-        std::string out, errHolds, written = "previous";
-    } cases[] = {
+    const struct { std::vector<std::string> args; int nExit; std::string out, errHolds, written = "previous"; } cases[] = {
         // Every byte goes through and back (every byte is no text: --force).
         {{"scramble", "general", "~/plain-general", "~/out"}, 0, "", "", Scramble(plain[0], kGeneralKey)},
         {{"scramble", "technical", "~/plain-technical", "~/out"}, 0, "", "", Scramble(plain[1], kTechnicalKey)},
