@@ -17,14 +17,12 @@ using DirSetup = std::function<void(const std::string& dir)>;
 // GBK: 苹果 apple, 凤梨 pineapple, 什么 what, 苹果酸 malic acid, 苯 benzene. 51 entries that
 // hold "ion" only inside a word come before the one that holds it as a word. The entry with
 // undecodable bytes has a lone lead byte before a lone CR and before its line end.
-const std::string kGeneral = []
-{
+const std::string kGeneral = [] {
     std::string text = "fruit|apple|\xC6\xBB\xB9\xFB\npineapple|\xB7\xEF\xC0\xE6\nwhat?|\xCA\xB2\xC3\xB4\n";
     for (int i = 0; i < 51; ++i) text += "cations|" + std::to_string(i) + "\n";
     return text + "an ion|x\n";
 }();
-const std::string kTechnical =
-    "apple acid|\xC6\xBB\xB9\xFB\xCB\xE1\nbenzene|\xB1\xBD\nbad\xFF byte\x81\rend\x81\nbyte two\n";
+const std::string kTechnical = "apple acid|\xC6\xBB\xB9\xFB\xCB\xE1\nbenzene|\xB1\xBD\nbad\xFF byte\x81\rend\x81\nbyte two\n";
 
 DirSetup Files(const std::string& general, const std::string& technical)
 {

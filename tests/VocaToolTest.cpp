@@ -26,7 +26,6 @@ TEST(VocaToolTest, EachCommandGivesItsOutputOrRefusesWritingNothing)
         // Past the first block, so the offset counts the blocks before.
         WriteFile(dir / kinds[k], std::string(70000, 'a') + static_cast<char>(k == 0 ? 0x1F : 0x1D) + "z");
     }
-    WriteFile(dir / "plain", "text\n");
     WriteFile(dir / "small17.voca", Scramble("benzene|\xB1\xBD\n", kTechnicalKey));
     WriteFile(dir / "odd.voca", Scramble("back\\slash\ttab\x01\x7F\xC4\xE3 gbk\rcr\nnext", kGeneralKey));
     WriteFile(dir / "full0.voca", Scramble(repeat("w\n", kGeneralCapacity + 1), kGeneralKey));
@@ -59,7 +58,7 @@ TEST(VocaToolTest, EachCommandGivesItsOutputOrRefusesWritingNothing)
         {{"scramble", "medical", "a", "b"}, 2, "", "'medical' is no vocabulary kind"},
         {{"unscramble", "general", "~/missing", "~/out"}, 1, "", "~/missing: No such file"},
         {{"entries", "technical", "~/missing"}, 1, "", "~/missing: No such file"},
-        {{"scramble", "general", "~/plain", "~/missing/out"}, 1, "", "~/missing/out"},
+        {{"scramble", "general", "~/small17.voca", "~/missing/out"}, 1, "", "~/missing/out"},
     };
     const auto tilde = [&](const std::string& text) { return text.starts_with("~") ? dir.Path() + text.substr(1) : text; };
     WriteFile(dir / "out", "previous");
