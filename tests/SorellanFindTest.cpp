@@ -1,7 +1,12 @@
 // The sorellan-find command-line lookup, run as a child process on tiny vocabularies with a
 // home directory of its own.
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <regex>
@@ -140,4 +145,52 @@ TEST(SorellanFindTest, EachRunGivesItsOutputMessagesAndExitStatus)
         for (const std::string name : {"/0.voca", "/17.voca"})
             EXPECT_TRUE(!test.szLoadedIn || ReadFile(scratch / test.szLoadedIn + name) == ReadFile(LEXIVANT2_DATA_DIR + name));
     }
+}
+
+// At a terminal: a prompt once the line editor has the terminal in raw mode (typing before
+// that may be flushed), colour by itself, the history file, Ctrl-D ends with status 0.
+TEST(SorellanFindTest, AtATerminalItPromptsColoursAndKeepsAHistory)
+{
+    const TempDir scratch;
+    kBoth(scratch.Path());
+    int master = -1;
+    const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0)
+    {
+        std::string home = "HOME=" + scratch.Path();
+        char* const argv[] = {const_cast<char*>(SORELLAN_FIND_PATH), nullptr};
+        char* const envp[] = {home.data(), const_cast<char*>("TERM=xterm"), nullptr};
+        if (chdir(scratch.Path().c_str()) == 0) execve(SORELLAN_FIND_PATH, argv, envp);
+        _exit(127);
+    }
+    std::string shown;
+    const auto waitFor = [&](const std::string& text, std::size_t nTimes) {  // up to 20 s
+        const auto countShown = [&] {
+            std::size_t n = 0;
+            for (std::size_t pos = 0; (pos = shown.find(text, pos)) != std::string::npos; ++pos) ++n;
+            return n;
+        };
+        termios mode{};
+        for (int nPolls = 0; nPolls < 200; ++nPolls)
+        {
+            if (countShown() >= nTimes && tcgetattr(master, &mode) == 0 && !(mode.c_lflag & ICANON)) return true;
+            char buffer[4096];
+            pollfd fd{master, POLLIN, 0};
+            const ssize_t n = poll(&fd, 1, 100) > 0 ? read(master, buffer, sizeof buffer) : 0;
+            if (n > 0) shown.append(buffer, static_cast<std::size_t>(n));
+        }
+        return false;
+    };
+    EXPECT_TRUE(waitFor("sorellan> ", 1)) << shown;
+    ASSERT_EQ(write(master, "apple\r", 6), 6);
+    EXPECT_TRUE(waitFor(kOn + "apple" + kOff + " acid|苹果酸", 1)) << shown;
+    EXPECT_TRUE(waitFor("sorellan> ", 2)) << shown;
+    ASSERT_EQ(write(master, "\x04", 1), 1);  // Ctrl-D
+    int status = -1;
+    for (int nPolls = 0; nPolls < 200 && waitpid(pid, &status, WNOHANG) != pid; ++nPolls) usleep(100000);
+    if (status == -1) kill(pid, SIGKILL), waitpid(pid, &status, 0);
+    close(master);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << shown;
+    EXPECT_NE(ReadFile(scratch / ".local/share/sorellan/find-history").find("apple"), std::string::npos);
 }
