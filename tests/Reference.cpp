@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <ranges>
+#include <utility>
 
 #include "search/SearchTexts.h"
 
@@ -70,10 +70,11 @@ FindResults Reference::Find(std::string query, const Entries& general, const Ent
     query.erase(0, query.find_first_not_of(' '));  // the blanks at both ends
     query.erase(query.find_last_not_of(' ') + 1);
     Entries keywords, exact, expanded, technicalLines;
-    std::string separated = query;
-    for (char& c : separated) c = c == ',' || c == ';' ? ' ' : c;
-    for (const auto word : separated | std::views::split(' '))
-        if (!word.empty() && keywords.size() < 6) keywords.emplace_back(word.begin(), word.end());
+    std::string word;
+    for (char c : query + " ")
+        if (c != ' ' && c != ',' && c != ';') word += c;
+        else if (!word.empty()) keywords.push_back(std::exchange(word, ""));
+    keywords.resize(std::min<std::size_t>(keywords.size(), 6));
     auto matches = [&](const std::string& entry) {
         return std::ranges::all_of(keywords, [&](const std::string& k) { return Holds(entry, k, rule); });
     };
