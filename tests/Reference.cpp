@@ -50,15 +50,14 @@ bool Holds(const std::string& entry, const std::string& text, const MatchRule& r
     auto word = [](const std::string& s, const std::vector<bool>& starts, std::size_t p) {
         return p < s.size() && starts[p] && starts[p + 1] && std::isalnum(static_cast<unsigned char>(s[p]));
     };
-    const std::size_t n = text.size();
-    for (std::size_t at = 0; at + n <= entry.size(); ++at)
+    for (std::size_t at = 0; at + text.size() <= entry.size(); ++at)
     {
         bool bSame = es[at];
-        for (std::size_t j = 0; bSame && j < n; ++j)
+        for (std::size_t j = 0; bSame && j < text.size(); ++j)
             bSame = ts[j] && ts[j + 1] ? fold(entry[at + j]) == fold(text[j]) : entry[at + j] == text[j];
-        if (bSame && (!rule.bWholeWord || n == 0 ||
+        if (bSame && (!rule.bWholeWord || text.empty() ||
                       ((!word(text, ts, 0) || at == 0 || !word(entry, es, at - 1)) &&
-                       (!word(text, ts, n - 1) || !word(entry, es, at + n)))))
+                       (!word(text, ts, text.size() - 1) || !word(entry, es, at + text.size())))))
             return true;
     }
     return false;
