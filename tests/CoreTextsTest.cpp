@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <iconv.h>
-#include <string>
 
 #include "search/SearchTexts.h"
 #include "vocabulary/StatusTexts.h"
@@ -9,16 +8,12 @@
 TEST(CoreTexts, AreTheChineseTextsInGbk)
 {
     // Through the C library's converter, which refuses any bad byte.
-    auto utf8 = [](std::string gbk) {
+    const iconv_t cd = iconv_open("UTF-8", "GBK");
+    auto utf8 = [&](std::string gbk) {
         std::string out(gbk.size() * 4, '\0');
         char *pIn = gbk.data(), *pOut = out.data();
         std::size_t nIn = gbk.size(), nOut = out.size();
-        iconv_t cd = iconv_open("UTF-8", "GBK");
-        if (cd == reinterpret_cast<iconv_t>(-1))
-            return std::string("<no GBK converter>");
-        const bool bOk = iconv(cd, &pIn, &nIn, &pOut, &nOut) != std::size_t(-1);
-        iconv_close(cd);
-        return bOk ? out.substr(0, out.size() - nOut) : std::string("<invalid GBK>");
+        return iconv(cd, &pIn, &nIn, &pOut, &nOut) == 0 ? out.substr(0, out.size() - nOut) : "<not GBK>";
     };
     const std::pair<const char*, const char*> texts[] = {
         {kszTechnicalLoading, "读取词汇..."},
@@ -34,6 +29,6 @@ TEST(CoreTexts, AreTheChineseTextsInGbk)
         {kszExpandedTag, "<扩> "},
         {kszSearching, "所有词汇已经读取完毕,查找中..."},
     };
-    for (const auto& [szGbk, szUtf8] : texts)
-        EXPECT_EQ(utf8(szGbk), szUtf8);
+    for (const auto& [szGbk, szUtf8] : texts) EXPECT_EQ(utf8(szGbk), szUtf8);
+    iconv_close(cd);
 }

@@ -1,25 +1,20 @@
 #include "Reference.h"
 
+#include <algorithm>
+#include <cctype>
 #include <utility>
 
 #include "search/SearchTexts.h"
 
 using Entries = std::vector<std::string>;
 
-std::string ReferenceTextMode(const std::string& plain)
+Entries ReferenceEntries(const std::string& plain)
 {
     std::string text;
     for (std::size_t i = 0; i < plain.size() && plain[i] != '\x1A'; ++i)
-        if (plain[i] != '\r' || i + 1 == plain.size() || plain[i + 1] != '\n')
-            text.push_back(plain[i]);
-    return text;
-}
-
-Entries ReferenceEntries(const std::string& plain)
-{
-    const std::string text = ReferenceTextMode(plain);
+        if (plain[i] != '\r' || i + 1 == plain.size() || plain[i + 1] != '\n') text.push_back(plain[i]);
     Entries entries;
-    for (std::size_t pos = 0; pos < text.size();)
+    for (std::size_t pos = 0; pos < text.size();)  // up to and with an LF, at most 254 bytes
     {
         std::string line;
         while (pos < text.size() && line.size() < 254 && (line.empty() || line.back() != '\n'))
@@ -45,88 +40,68 @@ std::vector<bool> Starts(const std::string& s)
     return starts;
 }
 
-// Whether the character at p is a single ASCII letter or digit.
-bool WordCharacter(const std::string& s, const std::vector<bool>& starts, std::size_t p)
-{
-    const char c = p < s.size() && starts[p] && starts[p + 1] ? s[p] : '\0';
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
 // Whether `text` stands in `entry` beginning on a character, under the rule. Case is ignored
-// only for the text's single-byte characters.
+// only for the text's single-byte characters; a whole word has no ASCII letter or digit as
+// a character of its own just before or after it, where its own end is one.
 bool Holds(const std::string& entry, const std::string& text, const MatchRule& rule)
 {
     const std::vector<bool> es = Starts(entry), ts = Starts(text);
     auto fold = [&](char c) { return rule.bIgnoreCase && c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    const std::size_t n = text.size();
-    for (std::size_t at = 0; at + n <= entry.size(); ++at)
+    auto word = [](const std::string& s, const std::vector<bool>& starts, std::size_t p) {
+        return p < s.size() && starts[p] && starts[p + 1] && std::isalnum(static_cast<unsigned char>(s[p]));
+    };
+    for (std::size_t at = 0; at + text.size() <= entry.size(); ++at)
     {
         bool bSame = es[at];
-        for (std::size_t j = 0; bSame && j < n; ++j)
+        for (std::size_t j = 0; bSame && j < text.size(); ++j)
             bSame = ts[j] && ts[j + 1] ? fold(entry[at + j]) == fold(text[j]) : entry[at + j] == text[j];
-        if (bSame && (!rule.bWholeWord || n == 0 ||
-                      ((!WordCharacter(text, ts, 0) || at == 0 || !WordCharacter(entry, es, at - 1)) &&
-                       (!WordCharacter(text, ts, n - 1) || !WordCharacter(entry, es, at + n)))))
+        if (bSame && (!rule.bWholeWord || text.empty() ||
+                      ((!word(text, ts, 0) || at == 0 || !word(entry, es, at - 1)) &&
+                       (!word(text, ts, text.size() - 1) || !word(entry, es, at + text.size())))))
             return true;
     }
     return false;
 }
-
 }  // namespace
 
 FindResults Reference::Find(std::string query, const Entries& general, const Entries& technical, const MatchRule& rule)
 {
     query.erase(0, query.find_first_not_of(' '));  // the blanks at both ends
     query.erase(query.find_last_not_of(' ') + 1);
-    Entries keywords;
+    Entries keywords, exact, expanded, technicalLines;
     std::string word;
     for (char c : query + " ")
-        if (c != ' ' && c != ',' && c != ';')
-            word += c;
-        else if (!word.empty() && keywords.size() < 6)
-            keywords.push_back(std::exchange(word, ""));
-        else
-            word.clear();
+        if (c != ' ' && c != ',' && c != ';') word += c;
+        else if (!word.empty()) keywords.push_back(std::exchange(word, ""));
+    keywords.resize(std::min<std::size_t>(keywords.size(), 6));
     auto matches = [&](const std::string& entry) {
-        for (const auto& k : keywords)
-            if (!Holds(entry, k, rule))
-                return false;
-        return true;
+        return std::ranges::all_of(keywords, [&](const std::string& k) { return Holds(entry, k, rule); });
     };
-    auto exact = [&](const std::string& entry) {
+    auto isExact = [&](const std::string& entry) {
         for (const char* around : {"||", " \n", " ,", ",\n", ", ", "  ", ",,"})
-            if (Holds(entry, around[0] + query + around[1], {rule.bIgnoreCase, false}))
-                return true;
+            if (Holds(entry, around[0] + query + around[1], {rule.bIgnoreCase, false})) return true;
         return false;
     };
     auto display = [](std::string entry) {  // each "|" that is a character of its own as a blank
         const std::vector<bool> starts = Starts(entry);
-        for (std::size_t i = 0; i < entry.size(); ++i)
-            if (starts[i] && entry[i] == '|')
-                entry[i] = ' ';
+        for (std::size_t i = 0; i < entry.size(); ++i) entry[i] = starts[i] && entry[i] == '|' ? ' ' : entry[i];
         return entry;
     };
     // Lines go in while they fit in 51,199 bytes; after the first that does not, none.
-    std::string generalText, technicalText;
-    bool bGeneralFull = false, bTechnicalFull = false;
-    auto append = [](std::string& text, bool& bFull, const std::string& line) {
-        bFull = bFull || text.size() + line.size() > 51199;
-        text += bFull ? "" : line;
+    auto join = [](const Entries& lines) {
+        std::string text;
+        for (std::size_t i = 0; i < lines.size() && text.size() + lines[i].size() <= 51199; ++i) text += lines[i];
+        return text;
     };
-    Entries expanded;
-    int nExact = 0, nTechnical = 0;
     // The general scan ends with the 201st exact match, the technical one with its 201st hit.
-    for (std::size_t i = 0; i < general.size() && nExact < 201; ++i)
-        if (!matches(general[i]))
-            continue;
-        else if (exact(general[i]) && ++nExact)
-            append(generalText, bGeneralFull, kszExactTag + display(general[i]) + "\r\n");
-        else if (expanded.size() < 50)
-            expanded.push_back(display(general[i]));
-    for (const auto& entry : expanded)
-        append(generalText, bGeneralFull, kszExpandedTag + entry + "\r\n");
-    for (std::size_t i = 0; i < technical.size() && nTechnical < 201; ++i)
-        if (matches(technical[i]) && ++nTechnical)
-            append(technicalText, bTechnicalFull, technical[i] + "\r\n");
-    return {generalText, technicalText};
+    for (std::size_t i = 0; i < general.size() && exact.size() < 201; ++i)
+        if (matches(general[i]))
+            (isExact(general[i]) ? exact : expanded).push_back(general[i]);
+    expanded.resize(std::min<std::size_t>(expanded.size(), 50));
+    for (std::size_t i = 0; i < technical.size() && technicalLines.size() < 201; ++i)
+        if (matches(technical[i])) technicalLines.push_back(technical[i] + "\r\n");
+    for (auto& line : exact) line = kszExactTag + display(line) + "\r\n";
+    for (auto& line : expanded) line = kszExpandedTag + display(line) + "\r\n";
+    exact.insert(exact.end(), expanded.begin(), expanded.end());
+    return {join(exact), join(technicalLines)};
 }

@@ -7,12 +7,8 @@
 
 #include "search/Find.h"
 
-// The text-mode rules in one pass over the raw bytes: CR LF reads as LF, a lone CR stays,
-// 0x1A ends the text.
-std::string ReferenceTextMode(const std::string& plain);
-
-// The entries of a plain text: text mode first, then lines of at most 254 bytes, each cut at
-// its first NUL.
+// The entries of a plain text: text mode first (CR LF reads as LF, a lone CR stays, 0x1A
+// ends the text), then lines of at most 254 bytes, each cut at its first NUL.
 std::vector<std::string> ReferenceEntries(const std::string& plain);
 
 // A deliberately plain search, one entry at a time, straight from the rules: a keyword or
