@@ -1,13 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
-#include <filesystem>
 #include <fcntl.h>
-#include <functional>
 #include <grp.h>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <system_error>
@@ -23,6 +19,7 @@
 namespace
 {
 using Events = std::vector<std::string>;
+using Arrange = std::function<void(TestLoad&)>;
 
 const std::string kGeneralText = "acid|\xCB\xE1\nbase|\xBC\xEE\r\n";
 const std::string kTechnicalText = "sulfuric acid|\xC1\xF2\xCB\xE1\n";
@@ -36,74 +33,28 @@ std::string Outcome(const Events& events, int nEntries, int bFileOk)
     return outcome + "entries " + std::to_string(nEntries) + ", file ok " + std::to_string(bFileOk);
 }
 
-std::string RunLoad(TestLoad& l)
-{
-    const Events events = l.Run();
-    return Outcome(events, l.table.GetCount(), l.bFileOk);
-}
+std::string RunLoad(TestLoad& l) { const Events events = l.Run(); return Outcome(events, l.table.GetCount(), l.bFileOk); }
 
 // Runs the load in a child that has dropped root, where a file's mode counts (the suite runs
-// as root on CI), and returns its Outcome.
-std::string RunAsNobody(TestLoad& l)
+// as root on CI): whether its Outcome is the expected one.
+bool LoadsAsNobody(TestLoad& l, const std::string& expected)
 {
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return "no pipe";
     const pid_t pid = ::fork();
     if (pid == 0)
-    {
-        if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0))
-            ::_exit(1);
-        const std::string outcome = RunLoad(l);
-        ::_exit(WriteAll(fds[1], outcome.data(), outcome.size()) ? 0 : 1);
-    }
-    ::close(fds[1]);
-    std::string outcome;
-    char buffer[4096];
-    for (ssize_t n; (n = ReadSome(fds[0], buffer, sizeof buffer)) > 0;)
-        outcome.append(buffer, static_cast<std::size_t>(n));
-    ::close(fds[0]);
+        ::_exit((::geteuid() != 0 || (::setgroups(0, nullptr) == 0 && ::setresgid(65534, 65534, 65534) == 0 &&
+                                      ::setresuid(65534, 65534, 65534) == 0)) && RunLoad(l) == expected ? 0 : 1);
     int status = 0;
-    return ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? outcome : "child failed";
+    return ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-// Makes fd read one page of lines and then fail with EIO, as a failing disk would: it reads
-// this process's memory, where no page is mapped behind that one.
-constexpr int kLinesInOnePage = 4096 / 8;
-void ReadFailsAfterOnePage(int fd)
-{
-    ASSERT_EQ(::sysconf(_SC_PAGESIZE), 4096);
-    auto* p = static_cast<char*>(::mmap(nullptr, 8192, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
-    ASSERT_NE(p, MAP_FAILED);
-    for (std::size_t i = 0; i < 4096; i += 8)
-        std::memcpy(p + i, "line|ab\n", 8);
-    ::munmap(p + 4096, 4096);
-    FileHandle memory(::open("/proc/self/mem", O_RDONLY | O_CLOEXEC));
-    const auto offset = static_cast<off_t>(reinterpret_cast<std::uintptr_t>(p));
-    ASSERT_EQ(::lseek(memory.Get(), offset, SEEK_SET), offset);
-    ASSERT_EQ(::dup2(memory.Get(), fd), fd);
-}
-
-// A row's arrangement that first writes the vocabulary file.
-std::function<void(TestLoad&)> WithText(std::function<void(TestLoad&)> arrange)
-{
-    return [arrange](TestLoad& l) { l.WriteVocabulary(kTechnicalText); arrange(l); };
-}
-
-std::function<void(TestLoad&)> OnStep(LoadStep at, std::function<void(TestLoad&, int fd)> act)
+// A row's arrangement that first writes the vocabulary file; OnStep's acts at one step of the load.
+Arrange WithText(Arrange arrange) { return [arrange](TestLoad& l) { l.WriteVocabulary(kTechnicalText); arrange(l); }; }
+Arrange OnStep(LoadStep at, std::function<void(TestLoad&, int fd)> act)
 {
     return WithText([at, act](TestLoad& l) { l.load.onStep = [at, act, &l](LoadStep step, int fd) { if (step == at) act(l, fd); }; });
 }
 
 std::string DirOf(const TestLoad& l) { return l.plainPath.substr(0, l.plainPath.rfind('/')); }
-
-void HardLinkPlainFileTo(TestLoad& l, const char* szName)
-{
-    WriteFile(DirOf(l) + "/0.voca", Scramble(kGeneralText, kGeneralKey));
-    WriteFile(DirOf(l) + "/17.voca", Scramble(kTechnicalText, kTechnicalKey));
-    ASSERT_EQ(::link((DirOf(l) + "/" + szName).c_str(), l.plainPath.c_str()), 0);
-}
-
 void Symlink(const std::string& target, const std::string& path) { ASSERT_EQ(::symlink(target.c_str(), path.c_str()), 0); }
 }  // namespace
 
@@ -115,7 +66,7 @@ TEST(Loader, EachKindOfFileEndsInItsOwnStatusTextAndTouchesNoOtherFile)
     // kStopped: the window closed at that step; the load shows nothing more and leaves no plain file.
     enum Result { kLoaded, kMissing, kFailed, kStoppedBeforeStart, kStopped };
     auto stopAt = [](LoadStep at) { return OnStep(at, [](TestLoad& l, int) { l.target.RequestStop(); }); };
-    struct Case { const char* name; std::function<void(TestLoad&)> arrange; Result result; bool bPlainLeft; int nEntries = 0; int nCapacity = 1000; bool bAsNobody = false; };
+    struct Case { const char* name; Arrange arrange; Result result; bool bPlainLeft; int nEntries = 0; int nCapacity = 1000; bool bAsNobody = false; };
     const Case cases[] = {
         {"empty file, an earlier run's longer plain file", [](TestLoad& l) { l.WriteVocabulary(""); WriteFile(l.plainPath, kGeneralText); }, kLoaded, false},
         {"no memory for the table", WithText([](TestLoad&) {}), kFailed, false, 0, 0},
@@ -123,30 +74,25 @@ TEST(Loader, EachKindOfFileEndsInItsOwnStatusTextAndTouchesNoOtherFile)
         {"stopped once the text is descrambled", stopAt(LoadStep::kDescrambled), kStopped, false},
         {"stopped once the entries are read", stopAt(LoadStep::kEntriesRead), kStopped, false, 1},
         {"vocabulary file missing", [](TestLoad&) {}, kMissing, true},
-        {"vocabulary file is a directory", [](TestLoad& l) { ::mkdir(l.vocabularyPath.c_str(), 0700); }, kMissing, true},
         {"vocabulary file is a FIFO (must not hang)", [](TestLoad& l) { ::mkfifo(l.vocabularyPath.c_str(), 0600); }, kMissing, true},
         {"vocabulary file is a symlink loop", [](TestLoad& l) { Symlink(l.vocabularyPath, l.vocabularyPath); }, kMissing, true},
-        {"vocabulary file is a dangling symlink", [](TestLoad& l) { Symlink(l.vocabularyPath + ".gone", l.vocabularyPath); }, kMissing, true},
         {"vocabulary file is a device (must not read forever)", [](TestLoad& l) { Symlink("/dev/zero", l.vocabularyPath); }, kMissing, true},
         // Opened for update: a file the user cannot write fails like a missing one.
         {"vocabulary file read-only", WithText([](TestLoad& l) { ::chmod(l.vocabularyPath.c_str(), 0444); ::chmod(DirOf(l).c_str(), 0777); }), kMissing, true, 0, 1000, true},
         {"directory read-only: no plain file", WithText([](TestLoad& l) { ::chmod(DirOf(l).c_str(), 0555); }), kMissing, false, 0, 1000, true},
         // A regular file whose read fails: offset 0 of the process's own memory is unmapped.
         {"vocabulary file cannot be read (EIO)", [](TestLoad& l) { Symlink("/proc/self/mem", l.vocabularyPath); }, kFailed, false},
-        {"plain file name is a symlink loop", WithText([](TestLoad& l) { Symlink(l.plainPath, l.plainPath); }), kMissing, true},
         {"plain file cannot be created", WithText([](TestLoad& l) { ::mkdir(l.plainPath.c_str(), 0700); }), kMissing, true},
         // A link under the plain file's name is never followed: neither emptied, filled nor created.
         {"plain file name is a link to a device", WithText([](TestLoad& l) { Symlink("/dev/full", l.plainPath); }), kMissing, true},
         {"plain file name is a link to someone's file", WithText([](TestLoad& l) { WriteFile(l.plainPath + ".mine", "data"); Symlink(l.plainPath + ".mine", l.plainPath); }), kMissing, true},
         {"plain file name is a dangling link", WithText([](TestLoad& l) { Symlink(l.plainPath + ".new", l.plainPath); }), kMissing, true},
-        {"plain file name is a hard link to 0.voca", [](TestLoad& l) { HardLinkPlainFileTo(l, "0.voca"); }, kMissing, true},
-        {"plain file name is a hard link to 17.voca", [](TestLoad& l) { HardLinkPlainFileTo(l, "17.voca"); }, kMissing, true},
+        {"plain file name is a hard link to the vocabulary", WithText([](TestLoad& l) { ::link(l.vocabularyPath.c_str(), l.plainPath.c_str()); }), kMissing, true},
         {"plain file is a FIFO", WithText([](TestLoad& l) { ::mkfifo(l.plainPath.c_str(), 0600); }), kFailed, true},
         // Writes fail as on a full disk: the plain file's writing descriptor leads to /dev/full.
         {"plain file cannot take the text (ENOSPC)", OnStep(LoadStep::kOpened, [](TestLoad&, int fd) { ::dup2(FileHandle(::open("/dev/full", O_WRONLY | O_CLOEXEC)).Get(), fd); }), kFailed, false},
         {"plain file removed before it is read back", OnStep(LoadStep::kDescrambled, [](TestLoad& l, int) { ::unlink(l.plainPath.c_str()); }), kFailed, false},
-        // The entries read before the error stay: a search may already have seen them.
-        {"reading the plain file back fails after a page (EIO)", OnStep(LoadStep::kReadingEntries, [](TestLoad&, int fd) { ReadFailsAfterOnePage(fd); }), kFailed, false, kLinesInOnePage},
+        {"reading the plain file back fails", OnStep(LoadStep::kReadingEntries, [](TestLoad& l, int fd) { ::dup2(FileHandle(::open(DirOf(l).c_str(), O_RDONLY)).Get(), fd); }), kFailed, false},
     };
     for (const auto& c : cases)
         for (const bool bTechnical : {false, true})
@@ -155,8 +101,8 @@ TEST(Loader, EachKindOfFileEndsInItsOwnStatusTextAndTouchesNoOtherFile)
             TempDir dir;
             TestLoad load(dir, bTechnical, c.nCapacity);
             c.arrange(load);
-            auto others = ListDirectory(dir.Path());
-            others.erase("Temp_Test_Quillon0.pyq"), others.erase("Temp_Test_Quillon2.pyq");
+            auto others = [&] { auto files = ListDirectory(dir.Path()); files.erase(std::filesystem::path(load.plainPath).filename()); return files; };
+            const auto before = others();
             const VocabularyLoad& l = load.load;
             Events expected;
             if (c.result != kMissing && c.result != kStoppedBeforeStart && l.szLoadingText)
@@ -165,14 +111,13 @@ TEST(Loader, EachKindOfFileEndsInItsOwnStatusTextAndTouchesNoOtherFile)
                 expected.push_back(l.szLoadedText);
             if (c.result <= kFailed)
                 expected.push_back(c.result == kMissing ? l.szMissingText : c.result == kFailed ? l.szFailedText : kFindEvent);
-            EXPECT_EQ(c.bAsNobody ? RunAsNobody(load) : RunLoad(load),
-                      Outcome(expected, c.nEntries, c.result == kMissing ? 0 : 1));
-            EXPECT_EQ(FileExists(load.plainPath), c.bPlainLeft);
+            const std::string outcome = Outcome(expected, c.nEntries, c.result == kMissing ? 0 : 1);
+            EXPECT_TRUE(c.bAsNobody ? LoadsAsNobody(load, outcome) : RunLoad(load) == outcome) << outcome;
             struct stat st{};
-            EXPECT_FALSE(::lstat(load.plainPath.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_size > 0);
-            auto after = ListDirectory(dir.Path());
-            after.erase("Temp_Test_Quillon0.pyq"), after.erase("Temp_Test_Quillon2.pyq");
-            EXPECT_EQ(after, others);
+            const bool bLeft = ::lstat(load.plainPath.c_str(), &st) == 0;
+            EXPECT_EQ(bLeft, c.bPlainLeft);
+            EXPECT_FALSE(bLeft && S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_size > 0);
+            EXPECT_EQ(others(), before);
         }
 }
 
@@ -209,13 +154,12 @@ TEST(Loader, ThreadProceduresLoadTheGlobalTablesAndAThreadThatCannotStartIsAFail
     TempDir dir;
     WriteFile(dir / "0.voca", Scramble(kGeneralText, kGeneralKey));
     WriteFile(dir / "17.voca", Scramble(kTechnicalText, kTechnicalKey));
-    const std::string oldDirectory = std::filesystem::current_path();
+    const auto oldDirectory = std::filesystem::current_path();
     std::filesystem::current_path(dir.Path());
-    // Threads are started general first; the two loaders' events interleave.
+    // Threads are started general first; the two loaders' events interleave, so they are sorted.
     for (const auto& [nUnstartable, events] : {std::pair{1, Events{kFindEvent, kszTechnicalFailed}},
                                                {0, {kFindEvent, kszGeneralFailed, kszTechnicalLoaded, kszTechnicalLoading}}})
     {
-        SCOPED_TRACE(nUnstartable);
         RecordingTarget target;
         int nStarted = 0;
         LoaderThreads loaders([&](std::function<void()> body) {
@@ -225,10 +169,10 @@ TEST(Loader, ThreadProceduresLoadTheGlobalTablesAndAThreadThatCannotStartIsAFail
         });
         loaders.Start(target);
         loaders.Wait();
-        EXPECT_FALSE(loaders.IsRunning());
         Events sorted = target.Events(), expected = events;
-        std::sort(sorted.begin(), sorted.end()), std::sort(expected.begin(), expected.end());
-        EXPECT_EQ(sorted, expected);
+        std::ranges::sort(sorted), std::ranges::sort(expected);
+        EXPECT_EQ(sorted, expected) << nUnstartable;
+        EXPECT_FALSE(loaders.IsRunning());
     }
     std::filesystem::current_path(oldDirectory);
     EXPECT_EQ(EntriesOf(g_generalVocabulary), (Events{"acid|\xCB\xE1\n", "base|\xBC\xEE\n"}));

@@ -1,8 +1,9 @@
-// Helpers shared by the tests: scratch directories, files, scrambling, a recording target,
-// a load in a scratch directory.
+// Helpers shared by the tests: scratch directories, files, scrambling, programs run to their
+// end, a recording target, a load in a scratch directory.
 #pragma once
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -10,7 +11,6 @@
 #include <sys/types.h>
 #include <vector>
 
-#include "vocabulary/Descramble.h"
 #include "vocabulary/StatusTarget.h"
 #include "vocabulary/VocabularyLoader.h"
 #include "vocabulary/VocabularyTable.h"
@@ -20,7 +20,7 @@ class TempDir
 {
 public:
     TempDir();
-    ~TempDir();
+    ~TempDir() { std::error_code ec; std::filesystem::remove_all(m_path, ec); }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::string& Path() const { return m_path; }
@@ -32,7 +32,7 @@ private:
 
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
-bool FileExists(const std::string& path);
+bool FileExists(const std::string& path);  // links not followed
 // Every name in a directory with its text if it is a regular file (links not followed);
 // anything else as "<not a regular file>".
 std::map<std::string, std::string> ListDirectory(const std::string& directory);
@@ -44,13 +44,8 @@ std::string Scramble(const std::string& plain, ScrambleKey key);
 // current directory when empty), with `environment` (NAME=VALUE each; this process's own
 // when empty), and collects what it wrote. whileRunning, if given, is called with the
 // program's pid once it has started; it must not reap it.
-struct RunResult
-{
-    int nExit = -1;   // -1 when it did not exit normally
-    int nSignal = 0;  // the signal that ended it, if one did
-    std::string out;
-    std::string err;
-};
+// nExit is -1 when it did not exit normally; nSignal the signal that ended it, if one did.
+struct RunResult { int nExit = -1; int nSignal = 0; std::string out, err; };
 RunResult RunProgram(const std::string& path, const std::vector<std::string>& args,
                      const std::string& workDir = {}, const std::string& input = {},
                      const std::vector<std::string>& environment = {},
@@ -65,11 +60,7 @@ RunResult SignalDuringLoad(const std::string& path, const std::vector<std::strin
 
 // Writes 0.voca and 17.voca of nLines numbered lines each into `directory`, large enough
 // for loads that take a while; returns their plain texts (technical lines end in CR LF).
-struct PlainTexts
-{
-    std::string general;
-    std::string technical;
-};
+struct PlainTexts { std::string general, technical; };
 PlainTexts WriteNumberedVocabularies(const std::string& directory, int nLines);
 
 // Every entry of a table, in order.
@@ -85,7 +76,7 @@ public:
     void SetStatusText(const char* szText) override { Record(szText); }
     void EnableFind() override { Record(kFindEvent); }
     std::vector<std::string> Events() const { std::lock_guard lock(m_mutex); return m_events; }
-    bool FindEnabled() const { std::lock_guard lock(m_mutex); return std::find(m_events.begin(), m_events.end(), kFindEvent) != m_events.end(); }
+    bool FindEnabled() const { return std::ranges::count(Events(), kFindEvent) > 0; }
 
 private:
     void Record(std::string event) { std::lock_guard lock(m_mutex); m_events.push_back(std::move(event)); }
@@ -96,18 +87,18 @@ private:
 // One vocabulary's load, with its files in a scratch directory and a table of its own.
 struct TestLoad
 {
-    TestLoad(const TempDir& dir, bool bTechnical, int nCapacity = 1000);
-
-    void WriteVocabulary(const std::string& plain) { WriteFile(vocabularyPath, Scramble(plain, load.key)); }
-
-    std::vector<std::string> Run()
+    TestLoad(const TempDir& dir, bool bTechnical, int nCapacity = 1000)
+        : vocabularyPath(dir / (bTechnical ? "17.voca" : "0.voca")),
+          plainPath(dir / (bTechnical ? "Temp_Test_Quillon2.pyq" : "Temp_Test_Quillon0.pyq")), table(nCapacity),
+          load(bTechnical ? TechnicalVocabularyLoad() : GeneralVocabularyLoad())
     {
-        LoadVocabulary(load, target);
-        return target.Events();
+        load.szVocabularyFile = vocabularyPath.c_str(), load.szPlainFile = plainPath.c_str();
+        load.pTable = &table, load.pbFileOk = &bFileOk;
     }
+    void WriteVocabulary(const std::string& plain) { WriteFile(vocabularyPath, Scramble(plain, load.key)); }
+    std::vector<std::string> Run() { LoadVocabulary(load, target); return target.Events(); }
 
-    std::string vocabularyPath;
-    std::string plainPath;
+    std::string vocabularyPath, plainPath;
     VocabularyTable table;
     int bFileOk = 1;
     VocabularyLoad load;
