@@ -12,12 +12,6 @@
 
 namespace fs = std::filesystem;
 
-TempDir::TempDir() : m_path(fs::temp_directory_path() / "lexivant2-XXXXXX")  // TMPDIR, else /tmp
-{
-    if (!mkdtemp(m_path.data()))
-        throw std::runtime_error("mkdtemp failed");
-}
-
 void WriteFile(const std::string& path, const std::string& bytes)
 {
     if (!(std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes))
@@ -32,17 +26,12 @@ std::string ReadFile(const std::string& path)
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-bool FileExists(const std::string& path)
-{
-    struct stat st{};
-    return ::lstat(path.c_str(), &st) == 0;
-}
-
 std::map<std::string, std::string> ListDirectory(const std::string& directory)
 {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::directory_iterator(directory))
-        files[entry.path().filename()] = entry.symlink_status().type() == fs::file_type::regular ? ReadFile(entry.path()) : "<not a regular file>";
+        files[entry.path().filename()] =
+            entry.symlink_status().type() == fs::file_type::regular ? ReadFile(entry.path()) : "<not a regular file>";
     return files;
 }
 
@@ -120,12 +109,4 @@ PlainTexts WriteNumberedVocabularies(const std::string& directory, int nLines)
     WriteFile(directory + "/0.voca", Scramble(texts.general, kGeneralKey));
     WriteFile(directory + "/17.voca", Scramble(texts.technical, kTechnicalKey));
     return texts;
-}
-
-std::vector<std::string> EntriesOf(const VocabularyTable& table)
-{
-    std::vector<std::string> entries;
-    for (int i = 0, n = table.GetCount(); i < n; ++i)
-        entries.emplace_back(table.GetAt(i));
-    return entries;
 }

@@ -7,7 +7,9 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <stdexcept>
 #include <string>
+#include <stdlib.h>
 #include <sys/types.h>
 #include <vector>
 
@@ -19,7 +21,8 @@
 class TempDir
 {
 public:
-    TempDir();
+    TempDir() : m_path(std::filesystem::temp_directory_path() / "lexivant2-XXXXXX")  // TMPDIR, else /tmp
+    { if (!mkdtemp(m_path.data())) throw std::runtime_error("mkdtemp failed"); }
     ~TempDir() { std::error_code ec; std::filesystem::remove_all(m_path, ec); }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -32,7 +35,7 @@ private:
 
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
-bool FileExists(const std::string& path);  // links not followed
+inline bool FileExists(const std::string& path) { std::error_code ec; return exists(std::filesystem::symlink_status(path, ec)); }
 // Every name in a directory with its text if it is a regular file (links not followed);
 // anything else as "<not a regular file>".
 std::map<std::string, std::string> ListDirectory(const std::string& directory);
@@ -64,7 +67,13 @@ struct PlainTexts { std::string general, technical; };
 PlainTexts WriteNumberedVocabularies(const std::string& directory, int nLines);
 
 // Every entry of a table, in order.
-std::vector<std::string> EntriesOf(const VocabularyTable& table);
+inline std::vector<std::string> EntriesOf(const VocabularyTable& table)
+{
+    std::vector<std::string> entries;
+    for (int i = 0, n = table.GetCount(); i < n; ++i)
+        entries.emplace_back(table.GetAt(i));
+    return entries;
+}
 
 // What a RecordingTarget records for EnableFind.
 inline const std::string kFindEvent = "<find>";
@@ -77,10 +86,8 @@ public:
     void EnableFind() override { Record(kFindEvent); }
     std::vector<std::string> Events() const { std::lock_guard lock(m_mutex); return m_events; }
     bool FindEnabled() const { return std::ranges::count(Events(), kFindEvent) > 0; }
-
-private:
     void Record(std::string event) { std::lock_guard lock(m_mutex); m_events.push_back(std::move(event)); }
-    mutable std::mutex m_mutex;
+    mutable std::mutex m_mutex;  // guards m_events
     std::vector<std::string> m_events;
 };
 
