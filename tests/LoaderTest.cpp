@@ -27,12 +27,8 @@ const std::string kTechnicalText = "sulfuric acid|\xC1\xF2\xCB\xE1\n";
 // What a load reported, as one string, so that a child process can hand it back.
 std::string Outcome(const Events& events, int nEntries, int bFileOk)
 {
-    std::string outcome;
-    for (const std::string& event : events)
-        outcome += event + "\n";
-    return outcome + "entries " + std::to_string(nEntries) + ", file ok " + std::to_string(bFileOk);
+    return testing::PrintToString(events) + ", entries " + std::to_string(nEntries) + ", file ok " + std::to_string(bFileOk);
 }
-
 std::string RunLoad(TestLoad& l) { const Events events = l.Run(); return Outcome(events, l.table.GetCount(), l.bFileOk); }
 
 // Runs the load in a child that has dropped root, where a file's mode counts (the suite runs
@@ -110,7 +106,7 @@ TEST(Loader, EachKindOfFileEndsInItsOwnStatusTextAndTouchesNoOtherFile)
             if (c.result <= kFailed)
                 expected.push_back(c.result == kMissing ? l.szMissingText : c.result == kFailed ? l.szFailedText : kFindEvent);
             const std::string outcome = Outcome(expected, c.nEntries, c.result == kMissing ? 0 : 1);
-            EXPECT_TRUE(c.bAsNobody ? LoadsAsNobody(load, outcome) : RunLoad(load) == outcome) << outcome;
+            EXPECT_EQ(c.bAsNobody ? (LoadsAsNobody(load, outcome) ? outcome : "the child's differs") : RunLoad(load), outcome);
             struct stat st{};
             const bool bLeft = ::lstat(load.plainPath.c_str(), &st) == 0;
             EXPECT_EQ(bLeft, c.bPlainLeft);

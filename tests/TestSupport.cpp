@@ -92,21 +92,17 @@ RunResult SignalDuringLoad(const std::string& path, const std::vector<std::strin
             if (::waitid(P_PID, static_cast<id_t>(pid), &info, WSTOPPED | WEXITED | WNOWAIT) != 0 || info.si_code != CLD_STOPPED)
                 return;
             *pbDuringLoad = plainFileHoldsText();  // paused, so still true when it goes on
-            ::kill(pid, nSignal);
-            ::kill(pid, SIGCONT);
+            ::kill(pid, nSignal), ::kill(pid, SIGCONT);
         });
     return result;
 }
 
-PlainTexts WriteNumberedVocabularies(const std::string& directory, int nLines)
+void WriteNumberedVocabularies(const std::string& directory, int nLines)
 {
-    PlainTexts texts;
+    std::string general, technical;
     for (int i = 0; i < nLines; ++i)
-    {
-        texts.general += "word " + std::to_string(i) + "|\xB4\xCA " + std::to_string(i % 977) + "\n";
-        texts.technical += "compound " + std::to_string(i) + "|\xBB\xAF\xBA\xCF\xCE\xEF\r\n";
-    }
-    WriteFile(directory + "/0.voca", Scramble(texts.general, kGeneralKey));
-    WriteFile(directory + "/17.voca", Scramble(texts.technical, kTechnicalKey));
-    return texts;
+        general += "word " + std::to_string(i) + "|\xB4\xCA " + std::to_string(i % 977) + "\n",
+            technical += "compound " + std::to_string(i) + "|\xBB\xAF\xBA\xCF\xCE\xEF\r\n";
+    WriteFile(directory + "/0.voca", Scramble(general, kGeneralKey));
+    WriteFile(directory + "/17.voca", Scramble(technical, kTechnicalKey));
 }

@@ -49,9 +49,8 @@ std::string Scramble(const std::string& plain, ScrambleKey key);
 // program's pid once it has started; it must not reap it.
 // nExit is -1 when it did not exit normally; nSignal the signal that ended it, if one did.
 struct RunResult { int nExit = -1; int nSignal = 0; std::string out, err; };
-RunResult RunProgram(const std::string& path, const std::vector<std::string>& args,
-                     const std::string& workDir = {}, const std::string& input = {},
-                     const std::vector<std::string>& environment = {},
+RunResult RunProgram(const std::string& path, const std::vector<std::string>& args, const std::string& workDir = {},
+                     const std::string& input = {}, const std::vector<std::string>& environment = {},
                      const std::function<void(pid_t)>& whileRunning = {});
 
 // Runs a program in `workDir` and, as soon as one of its plain files there holds text,
@@ -62,9 +61,8 @@ RunResult SignalDuringLoad(const std::string& path, const std::vector<std::strin
                            const std::string& workDir, int nSignal, bool* pbDuringLoad);
 
 // Writes 0.voca and 17.voca of nLines numbered lines each into `directory`, large enough
-// for loads that take a while; returns their plain texts (technical lines end in CR LF).
-struct PlainTexts { std::string general, technical; };
-PlainTexts WriteNumberedVocabularies(const std::string& directory, int nLines);
+// for loads that take a while (technical lines end in CR LF).
+void WriteNumberedVocabularies(const std::string& directory, int nLines);
 
 // Every entry of a table, in order.
 inline std::vector<std::string> EntriesOf(const VocabularyTable& table)
