@@ -5,8 +5,6 @@
 #include <fstream>
 #include <iterator>
 #include <spawn.h>
-#include <stdexcept>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 

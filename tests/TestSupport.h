@@ -77,9 +77,8 @@ inline std::vector<std::string> EntriesOf(const VocabularyTable& table)
 inline const std::string kFindEvent = "<find>";
 
 // Records what loaders report, in order, from any thread.
-class RecordingTarget : public StatusTarget
+struct RecordingTarget : StatusTarget
 {
-public:
     void SetStatusText(const char* szText) override { Record(szText); }
     void EnableFind() override { Record(kFindEvent); }
     std::vector<std::string> Events() const { std::lock_guard lock(m_mutex); return m_events; }
