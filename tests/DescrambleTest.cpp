@@ -3,10 +3,8 @@
 #include <fcntl.h>
 #include <numeric>
 #include <random>
-#include <string>
 
 #include "TestSupport.h"
-#include "vocabulary/Descramble.h"
 #include "vocabulary/FileHandle.h"
 
 TEST(Descramble, ByteFollowsTheFourStepsAndEachKeyLosesOnlyTwoControlBytes)

@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <string>
-#include <vector>
 
 #include "Reference.h"
 #include "TestSupport.h"
 #include "vocabulary/EntryReader.h"
 #include "vocabulary/FileHandle.h"
-#include "vocabulary/VocabularyTable.h"
 
 using namespace std::string_literals;
 

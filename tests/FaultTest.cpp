@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "TestSupport.h"
 

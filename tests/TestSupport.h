@@ -18,9 +18,8 @@
 #include "vocabulary/VocabularyTable.h"
 
 // A fresh directory under TMPDIR, removed with everything in it at the end of the test.
-class TempDir
+struct TempDir
 {
-public:
     TempDir() : m_path(std::filesystem::temp_directory_path() / "lexivant2-XXXXXX")  // TMPDIR, else /tmp
     { if (!mkdtemp(m_path.data())) throw std::runtime_error("mkdtemp failed"); }
     ~TempDir() { std::error_code ec; std::filesystem::remove_all(m_path, ec); }
@@ -28,8 +27,6 @@ public:
     TempDir& operator=(const TempDir&) = delete;
     const std::string& Path() const { return m_path; }
     std::string operator/(const std::string& name) const { return m_path + "/" + name; }
-
-private:
     std::string m_path;
 };
 

@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <string>
 #include <thread>
 
 #include "TestSupport.h"
-#include "vocabulary/VocabularyTable.h"
 
 TEST(VocabularyTable, StoresEntriesInOrderUpToItsCapacityAndRefusesWhatCannotBeOne)
 {
