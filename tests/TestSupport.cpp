@@ -47,13 +47,11 @@ RunResult RunProgram(const std::string& path, const std::vector<std::string>& ar
 {
     const TempDir capture;  // apart, so that the work directory holds only the program's files
     WriteFile(capture / "stdin", input);
-    // posix_spawn does not write to its argument strings.
-    std::vector<char*> argv{const_cast<char*>(path.c_str())}, envp;
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    for (const std::string& variable : environment)
-        envp.push_back(const_cast<char*>(variable.c_str()));
-    argv.push_back(nullptr), envp.push_back(nullptr);
+    auto pointers = [](std::vector<char*> p, const std::vector<std::string>& strings) {  // posix_spawn writes none
+        for (const std::string& string : strings)
+            p.push_back(const_cast<char*>(string.c_str()));
+        return p.push_back(nullptr), p; };
+    std::vector<char*> argv = pointers({const_cast<char*>(path.c_str())}, args), envp = pointers({}, environment);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (!workDir.empty())
