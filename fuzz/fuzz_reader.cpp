@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -22,20 +21,9 @@
 #include "vocabulary/FileHandle.h"
 #include "vocabulary/VocabularyTable.h"
 
-namespace
-{
-constexpr std::size_t kBlockBytes = 64 * 1024;
-
 // Aborting keeps the input: libFuzzer saves it as a crash.
-void Check(bool bHolds, const char* szWhat)
-{
-    if (!bHolds)
-    {
-        std::fprintf(stderr, "fuzz_reader: %s\n", szWhat);
-        std::abort();
-    }
-}
-}  // namespace
+#define CHECK(bHolds) ((bHolds) ? (void)0 : (std::fprintf(stderr, "fuzz_reader: %s\n", #bHolds), std::abort()))
+constexpr std::size_t kBlockBytes = 64 * 1024;  // the reader's
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize)
 {
@@ -46,8 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     const std::size_t nHeader = flags & 0x80 ? 2 : 1;
     // The filler is one run of 'a': whole pieces of it are entries of their own and the rest
     // starts the first line of the input's text, so the reference needs only that rest.
-    const std::size_t nFiller = flags & 0x80 ? kBlockBytes - 1 - pData[1] : 0;
-    const std::size_t nFillerPieces = nFiller / kMaxEntryBytes;
+    const std::size_t nFiller = flags & 0x80 ? kBlockBytes - 1 - pData[1] : 0, nFillerPieces = nFiller / kMaxEntryBytes;
     const int nCapacity = (flags & 0x3F) + 1 + static_cast<int>(nFillerPieces);
     std::string rest(nFiller % kMaxEntryBytes, 'a');
     for (std::size_t i = nHeader; i < nSize; ++i)
@@ -58,20 +45,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     // Kept from run to run: large blocks fresh from the allocator cost more than the run.
     static const std::string fillers[2] = {std::string(kBlockBytes, static_cast<char>(*ScrambleByte('a', kGeneralKey))),
                                            std::string(kBlockBytes, static_cast<char>(*ScrambleByte('a', kTechnicalKey)))};
-    Check(WriteAll(scrambledFile.Get(), fillers[flags & 0x40 ? 1 : 0].data(), nFiller) && WriteAll(scrambledFile.Get(), pData + nHeader, nSize - nHeader) &&
-              ::lseek(scrambledFile.Get(), 0, SEEK_SET) == 0, "write");
-    Check(DescrambleFile(scrambledFile.Get(), plainFile.Get(), key.subtrahend, key.addend) == CopyResult::kDone, "DescrambleFile did not report done");
-    Check(::lseek(plainFile.Get(), 0, SEEK_SET) == 0, "lseek");
+    CHECK(WriteAll(scrambledFile.Get(), fillers[flags & 0x40 ? 1 : 0].data(), nFiller) &&
+          WriteAll(scrambledFile.Get(), pData + nHeader, nSize - nHeader) && ::lseek(scrambledFile.Get(), 0, SEEK_SET) == 0);
+    CHECK(DescrambleFile(scrambledFile.Get(), plainFile.Get(), key.subtrahend, key.addend) == CopyResult::kDone);
+    CHECK(::lseek(plainFile.Get(), 0, SEEK_SET) == 0);
     VocabularyTable table(nCapacity);
     const ReadResult result = ReadEntries(plainFile.Get(), table);
 
     const std::vector<std::string> reference = ReferenceEntries(rest);
-    const std::size_t nAll = nFillerPieces + reference.size();
-    const auto nExpected = std::min(nAll, static_cast<std::size_t>(nCapacity));
-    Check(result == (nAll > nExpected ? ReadResult::kTableFull : ReadResult::kDone), "ReadEntries reported the wrong result");
-    Check(static_cast<std::size_t>(table.GetCount()) == nExpected, "wrong number of entries");
+    const std::size_t nAll = nFillerPieces + reference.size(), nExpected = std::min(nAll, static_cast<std::size_t>(nCapacity));
+    CHECK(result == (nAll > nExpected ? ReadResult::kTableFull : ReadResult::kDone));
+    CHECK(static_cast<std::size_t>(table.GetCount()) == nExpected);
     for (std::size_t i = 0; i < nExpected; ++i)
-        Check(table.GetAt(static_cast<int>(i)) == (i < nFillerPieces ? std::string(kMaxEntryBytes, 'a') : reference[i - nFillerPieces]),
-              "an entry differs from the reference");
+        CHECK(table.GetAt(static_cast<int>(i)) == (i < nFillerPieces ? std::string(kMaxEntryBytes, 'a') : reference[i - nFillerPieces]));
     return 0;
 }

@@ -1,40 +1,18 @@
 #include "TestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <csignal>
-#include <cstdlib>
 #include <fcntl.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <stdexcept>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include "vocabulary/VocabularyTable.h"
-
-TempDir::TempDir()
-{
-    const char* szBase = std::getenv("TMPDIR");
-    m_path = std::string(szBase && *szBase ? szBase : "/tmp") + "/lexivant2-XXXXXX";
-    if (!mkdtemp(m_path.data()))
-        throw std::runtime_error("mkdtemp failed");
-}
-
-TempDir::~TempDir()
-{
-    std::error_code ec;
-    std::filesystem::remove_all(m_path, ec);
-}
+namespace fs = std::filesystem;
 
 void WriteFile(const std::string& path, const std::string& bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out)
+    if (!(std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes))
         throw std::runtime_error("cannot write " + path);
 }
 
@@ -43,32 +21,23 @@ std::string ReadFile(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw std::runtime_error("cannot read " + path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-bool FileExists(const std::string& path)
-{
-    std::error_code ec;
-    return std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found;
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 std::map<std::string, std::string> ListDirectory(const std::string& directory)
 {
     std::map<std::string, std::string> files;
-    for (const auto& entry : std::filesystem::directory_iterator(directory))
-        files[entry.path().filename()] = entry.symlink_status().type() == std::filesystem::file_type::regular
-                                             ? ReadFile(entry.path()) : "<not a regular file>";
+    for (const auto& entry : fs::directory_iterator(directory))
+        files[entry.path().filename()] =
+            entry.symlink_status().type() == fs::file_type::regular ? ReadFile(entry.path()) : "<not a regular file>";
     return files;
 }
 
 std::string Scramble(const std::string& plain, ScrambleKey key)
 {
     std::string out;
-    for (const char c : plain)
-        if (const auto scrambled = ScrambleByte(static_cast<std::uint8_t>(c), key))
-            out.push_back(static_cast<char>(*scrambled));
-        else
-            throw std::invalid_argument("byte cannot be scrambled with this key");
+    for (const char c : plain)  // throws for a byte the key cannot scramble
+        out.push_back(static_cast<char>(ScrambleByte(static_cast<std::uint8_t>(c), key).value()));
     return out;
 }
 
@@ -78,17 +47,11 @@ RunResult RunProgram(const std::string& path, const std::vector<std::string>& ar
 {
     const TempDir capture;  // apart, so that the work directory holds only the program's files
     WriteFile(capture / "stdin", input);
-    std::vector<std::string> argStrings{path}, envStrings = environment;
-    argStrings.insert(argStrings.end(), args.begin(), args.end());
-    auto pointers = [](std::vector<std::string>& strings) {
-        std::vector<char*> p;
-        for (std::string& string : strings)
-            p.push_back(string.data());
-        p.push_back(nullptr);
-        return p;
-    };
-    std::vector<char*> argv = pointers(argStrings), envp = pointers(envStrings);
-
+    auto pointers = [](std::vector<char*> p, const std::vector<std::string>& strings) {  // posix_spawn writes none
+        for (const std::string& string : strings)
+            p.push_back(const_cast<char*>(string.c_str()));
+        return p.push_back(nullptr), p; };
+    std::vector<char*> argv = pointers({const_cast<char*>(path.c_str())}, args), envp = pointers({}, environment);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (!workDir.empty())
@@ -99,77 +62,43 @@ RunResult RunProgram(const std::string& path, const std::vector<std::string>& ar
     pid_t pid = 0;
     const int nSpawn = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environment.empty() ? environ : envp.data());
     posix_spawn_file_actions_destroy(&actions);
-    RunResult result;
     if (nSpawn == 0 && whileRunning)
         whileRunning(pid);
     int status = 0;
     if (nSpawn != 0 || waitpid(pid, &status, 0) != pid)
-        return result;
-    result.nExit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.nSignal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
-    result.out = ReadFile(capture / std::to_string(STDOUT_FILENO));
-    result.err = ReadFile(capture / std::to_string(STDERR_FILENO));
-    return result;
+        return {};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, WIFSIGNALED(status) ? WTERMSIG(status) : 0,
+            ReadFile(capture / std::to_string(STDOUT_FILENO)), ReadFile(capture / std::to_string(STDERR_FILENO))};
 }
 
 RunResult SignalDuringLoad(const std::string& path, const std::vector<std::string>& args, const std::string& workDir,
                            int nSignal, bool* pbDuringLoad)
 {
-    auto plainFileHoldsText = [&workDir] {
-        struct stat st{};
-        return (::stat((workDir + "/Temp_Test_Quillon0.pyq").c_str(), &st) == 0 && st.st_size > 0) ||
-               (::stat((workDir + "/Temp_Test_Quillon2.pyq").c_str(), &st) == 0 && st.st_size > 0);
-    };
+    auto holdsText = [&workDir](const char* szName) { std::error_code ec; return fs::file_size(workDir + szName, ec) > 0 && !ec; };
+    auto plainFileHoldsText = [&] { return holdsText("/Temp_Test_Quillon0.pyq") || holdsText("/Temp_Test_Quillon2.pyq"); };
     RunResult result;
     *pbDuringLoad = false;
     for (int nTry = 0; nTry < 20 && !*pbDuringLoad; ++nTry)
-    {
         result = RunProgram(path, args, workDir, {}, {}, [&](pid_t pid) {
             siginfo_t info{};
             while (!plainFileHoldsText())
                 if (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid)
                     return;  // it ended before
             ::kill(pid, SIGSTOP);
-            if (::waitid(P_PID, static_cast<id_t>(pid), &info, WSTOPPED | WEXITED | WNOWAIT) != 0 ||
-                info.si_code != CLD_STOPPED)
+            if (::waitid(P_PID, static_cast<id_t>(pid), &info, WSTOPPED | WEXITED | WNOWAIT) != 0 || info.si_code != CLD_STOPPED)
                 return;
             *pbDuringLoad = plainFileHoldsText();  // paused, so still true when it goes on
-            ::kill(pid, nSignal);
-            ::kill(pid, SIGCONT);
+            ::kill(pid, nSignal), ::kill(pid, SIGCONT);
         });
-    }
     return result;
 }
 
-PlainTexts WriteNumberedVocabularies(const std::string& directory, int nLines)
+void WriteNumberedVocabularies(const std::string& directory, int nLines)
 {
-    PlainTexts texts;
+    std::string general, technical;
     for (int i = 0; i < nLines; ++i)
-    {
-        texts.general += "word " + std::to_string(i) + "|\xB4\xCA " + std::to_string(i % 977) + "\n";
-        texts.technical += "compound " + std::to_string(i) + "|\xBB\xAF\xBA\xCF\xCE\xEF\r\n";
-    }
-    WriteFile(directory + "/0.voca", Scramble(texts.general, kGeneralKey));
-    WriteFile(directory + "/17.voca", Scramble(texts.technical, kTechnicalKey));
-    return texts;
-}
-
-std::vector<std::string> EntriesOf(const VocabularyTable& table)
-{
-    std::vector<std::string> entries;
-    for (int i = 0, n = table.GetCount(); i < n; ++i)
-        entries.emplace_back(table.GetAt(i));
-    return entries;
-}
-
-TestLoad::TestLoad(const TempDir& dir, bool bTechnical, int nCapacity)
-    : vocabularyPath(dir / (bTechnical ? "17.voca" : "0.voca")),
-      plainPath(dir / (bTechnical ? "Temp_Test_Quillon2.pyq" : "Temp_Test_Quillon0.pyq")),
-      table(nCapacity),
-      load(bTechnical ? TechnicalVocabularyLoad() : GeneralVocabularyLoad())
-{
-    load.szVocabularyFile = vocabularyPath.c_str();
-    load.szPlainFile = plainPath.c_str();
-    load.pTable = &table;
-    load.pbFileOk = &bFileOk;
+        general += "word " + std::to_string(i) + "|\xB4\xCA " + std::to_string(i % 977) + "\n",
+            technical += "compound " + std::to_string(i) + "|\xBB\xAF\xBA\xCF\xCE\xEF\r\n";
+    WriteFile(directory + "/0.voca", Scramble(general, kGeneralKey));
+    WriteFile(directory + "/17.voca", Scramble(technical, kTechnicalKey));
 }
