@@ -12,14 +12,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
-#include <vector>
 
 #include "Reference.h"
 #include "vocabulary/Descramble.h"
 #include "vocabulary/EntryReader.h"
 #include "vocabulary/FileHandle.h"
-#include "vocabulary/VocabularyTable.h"
 
 // Aborting keeps the input: libFuzzer saves it as a crash.
 #define CHECK(bHolds) ((bHolds) ? (void)0 : (std::fprintf(stderr, "fuzz_reader: %s\n", #bHolds), std::abort()))
@@ -28,8 +25,7 @@ constexpr std::size_t kBlockBytes = 64 * 1024;  // the reader's
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize)
 {
     const std::uint8_t flags = nSize > 0 ? pData[0] : 0;
-    if (nSize == 0 || ((flags & 0x80) && nSize < 2))
-        return 0;
+    if (nSize == 0 || ((flags & 0x80) && nSize < 2)) return 0;
     const ScrambleKey key = flags & 0x40 ? kTechnicalKey : kGeneralKey;
     const std::size_t nHeader = flags & 0x80 ? 2 : 1;
     // The filler is one run of 'a': whole pieces of it are entries of their own and the rest
@@ -47,15 +43,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
                                            std::string(kBlockBytes, static_cast<char>(*ScrambleByte('a', kTechnicalKey)))};
     CHECK(WriteAll(scrambledFile.Get(), fillers[flags & 0x40 ? 1 : 0].data(), nFiller) &&
           WriteAll(scrambledFile.Get(), pData + nHeader, nSize - nHeader) && ::lseek(scrambledFile.Get(), 0, SEEK_SET) == 0);
-    CHECK(DescrambleFile(scrambledFile.Get(), plainFile.Get(), key.subtrahend, key.addend) == CopyResult::kDone);
-    CHECK(::lseek(plainFile.Get(), 0, SEEK_SET) == 0);
+    CHECK(DescrambleFile(scrambledFile.Get(), plainFile.Get(), key.subtrahend, key.addend) == CopyResult::kDone &&
+          ::lseek(plainFile.Get(), 0, SEEK_SET) == 0);
     VocabularyTable table(nCapacity);
     const ReadResult result = ReadEntries(plainFile.Get(), table);
 
     const std::vector<std::string> reference = ReferenceEntries(rest);
     const std::size_t nAll = nFillerPieces + reference.size(), nExpected = std::min(nAll, static_cast<std::size_t>(nCapacity));
-    CHECK(result == (nAll > nExpected ? ReadResult::kTableFull : ReadResult::kDone));
-    CHECK(static_cast<std::size_t>(table.GetCount()) == nExpected);
+    CHECK(result == (nAll > nExpected ? ReadResult::kTableFull : ReadResult::kDone) &&
+          static_cast<std::size_t>(table.GetCount()) == nExpected);
     for (std::size_t i = 0; i < nExpected; ++i)
         CHECK(table.GetAt(static_cast<int>(i)) == (i < nFillerPieces ? std::string(kMaxEntryBytes, 'a') : reference[i - nFillerPieces]));
     return 0;

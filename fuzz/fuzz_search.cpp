@@ -49,7 +49,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     for (const Method method : {Method::kAvx2, Method::kSse2, Method::kPortable})
         for (const std::size_t from : {std::size_t{0}, haystack.size() / 2, haystack.size()})
             if (SubstringFinder::Supported(method) &&
-                SubstringFinder(query, method).Find(haystack, from) != haystack.find(query, from))
-                std::abort();
+                SubstringFinder(query, method).Find(haystack, from) != haystack.find(query, from)) std::abort();
     return 0;
 }

@@ -10,9 +10,9 @@
 TEST(Descramble, ByteFollowsTheFourStepsAndEachKeyLosesOnlyTwoControlBytes)
 {
     // complement, subtract, complement, add; modulo 256 (worked by hand)
-    EXPECT_EQ(DescrambleByte(0x10, 0x05, 0x20), 0x35);  // ~10=EF, -05=EA, ~=15, +20=35
-    EXPECT_EQ(DescrambleByte(0x80, 0x90, 0x00), 0x10);  // ~80=7F, -90=EF (wraps), ~=10
-    EXPECT_EQ(DescrambleByte(0x01, 0x00, 0xFF), 0x00);  // wraps on the addition
+    // ~10=EF, -05=EA, ~=15, +20=35; ~80=7F, -90=EF (wraps), ~=10; 01 wraps on the addition
+    EXPECT_EQ((std::array{DescrambleByte(0x10, 0x05, 0x20), DescrambleByte(0x80, 0x90, 0x00), DescrambleByte(0x01, 0x00, 0xFF)}),
+              (std::array<std::uint8_t, 3>{0x35, 0x10, 0x00}));
     // Every byte but two scrambles to neither 0x00 nor 0xFF, and back.
     for (const auto& [key, nLost] : {std::pair{kGeneralKey, 0x1E}, {kTechnicalKey, 0x1C}})
         for (int p = 0; p < 256; ++p)
@@ -40,8 +40,8 @@ TEST(Descramble, FileMatchesTheByteTransformDropsNulAndFFAndReportsErrors)
                     expected.push_back(static_cast<char>(DescrambleByte(static_cast<std::uint8_t>(c), key.subtrahend, key.addend)));
             WriteFile(dir / "in", in);
             FileHandle inFd(::open((dir / "in").c_str(), O_RDONLY)), out(::open((dir / "out").c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600));
-            EXPECT_EQ(DescrambleFile(inFd.Get(), out.Get(), key.subtrahend, key.addend), CopyResult::kDone);
-            EXPECT_TRUE(ReadFile(dir / "out") == expected) << in.size();
+            const CopyResult result = DescrambleFile(inFd.Get(), out.Get(), key.subtrahend, key.addend);
+            EXPECT_TRUE(result == CopyResult::kDone && ReadFile(dir / "out") == expected) << in.size();
         }
     // A directory reads with EISDIR: an error, not an end. A read-only descriptor takes no write.
     FileHandle directory(::open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY)), in(::open((dir / "in").c_str(), O_RDONLY));

@@ -39,7 +39,6 @@ TEST(Fault, KilledDuringALoadStopsTheLoadersAndRemovesThePlainFiles)
         bool bDuringLoad = false;
         const RunResult run = SignalDuringLoad(SORELLAN_FIND_PATH, {"--raw", "x"}, dir.Path(), nSignal, &bDuringLoad);
         ASSERT_TRUE(bDuringLoad) << strsignal(nSignal);
-        EXPECT_EQ(run.nSignal, nSignal);  // ended by it, as a shell expects
-        EXPECT_EQ(ListDirectory(dir.Path()), files);
+        EXPECT_EQ(std::pair(run.nSignal, ListDirectory(dir.Path())), std::pair(nSignal, files));  // ended by it, as a shell expects
     }
 }

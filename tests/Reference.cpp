@@ -34,8 +34,7 @@ std::vector<bool> Starts(const std::string& s)
     for (std::size_t i = 0; i + 1 < s.size(); ++i)
     {
         const auto lead = static_cast<unsigned char>(s[i]), trail = static_cast<unsigned char>(s[i + 1]);
-        if (lead >= 0x81 && lead <= 0xFE && trail >= 0x40 && trail <= 0xFE && trail != 0x7F)
-            starts[++i] = false;
+        if (lead >= 0x81 && lead <= 0xFE && trail >= 0x40 && trail <= 0xFE && trail != 0x7F) starts[++i] = false;
     }
     return starts;
 }
@@ -57,8 +56,7 @@ bool Holds(const std::string& entry, const std::string& text, const MatchRule& r
             bSame = ts[j] && ts[j + 1] ? fold(entry[at + j]) == fold(text[j]) : entry[at + j] == text[j];
         if (bSame && (!rule.bWholeWord || text.empty() ||
                       ((!word(text, ts, 0) || at == 0 || !word(entry, es, at - 1)) &&
-                       (!word(text, ts, text.size() - 1) || !word(entry, es, at + text.size())))))
-            return true;
+                       (!word(text, ts, text.size() - 1) || !word(entry, es, at + text.size()))))) return true;
     }
     return false;
 }
@@ -66,8 +64,7 @@ bool Holds(const std::string& entry, const std::string& text, const MatchRule& r
 
 FindResults Reference::Find(std::string query, const Entries& general, const Entries& technical, const MatchRule& rule)
 {
-    query.erase(0, query.find_first_not_of(' '));  // the blanks at both ends
-    query.erase(query.find_last_not_of(' ') + 1);
+    query.erase(0, query.find_first_not_of(' ')).erase(query.find_last_not_of(' ') + 1);  // the blanks at both ends
     Entries keywords, exact, expanded, technicalLines;
     std::string word;
     for (char c : query + " ")
@@ -75,8 +72,7 @@ FindResults Reference::Find(std::string query, const Entries& general, const Ent
         else if (!word.empty()) keywords.push_back(std::exchange(word, ""));
     keywords.resize(std::min<std::size_t>(keywords.size(), 6));
     auto matches = [&](const std::string& entry) {
-        return std::ranges::all_of(keywords, [&](const std::string& k) { return Holds(entry, k, rule); });
-    };
+        return std::ranges::all_of(keywords, [&](const std::string& k) { return Holds(entry, k, rule); }); };
     auto isExact = [&](const std::string& entry) {
         for (const char* around : {"||", " \n", " ,", ",\n", ", ", "  ", ",,"})
             if (Holds(entry, around[0] + query + around[1], {rule.bIgnoreCase, false})) return true;
@@ -95,8 +91,7 @@ FindResults Reference::Find(std::string query, const Entries& general, const Ent
     };
     // The general scan ends with the 201st exact match, the technical one with its 201st hit.
     for (std::size_t i = 0; i < general.size() && exact.size() < 201; ++i)
-        if (matches(general[i]))
-            (isExact(general[i]) ? exact : expanded).push_back(general[i]);
+        if (matches(general[i])) (isExact(general[i]) ? exact : expanded).push_back(general[i]);
     expanded.resize(std::min<std::size_t>(expanded.size(), 50));
     for (std::size_t i = 0; i < technical.size() && technicalLines.size() < 201; ++i)
         if (matches(technical[i])) technicalLines.push_back(technical[i] + "\r\n");

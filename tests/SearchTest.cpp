@@ -139,11 +139,7 @@ TEST(Search, MatchesThePlainReferenceOnRandomTablesAndQueries)
     // 0x80 and 0x7F, which are never part of a character.
     const std::string pieces[] = {"a", "b", "ab", "B", "|", " ", ",", ";", "\xC1\xF2", "\xB2\xE8",
                                   "\xE8\xB2", "\x81" "a", "\xC1" "b", "\x81|", "\xE8", "Z", "\x80", "\xC1\x7F"};
-    auto text = [&](std::size_t nPieces) {
-        std::string s;
-        while (nPieces-- > 0) s += pieces[random() % std::size(pieces)];
-        return s;
-    };
+    auto text = [&](std::size_t n) { std::string s; while (n-- > 0) s += pieces[random() % std::size(pieces)]; return s; };
     for (int round = 0; round < 400; ++round)
     {
         Entries general, technical;
@@ -186,7 +182,7 @@ TEST(Search, SeesWhatALoaderPublishesAndNothingBeyond)
     for (bool bDone = false; !bDone;)
     {
         const int nBefore = load.table.GetCount();
-        bDone = load.target.FindEnabled();
+        bDone = std::ranges::count(load.target.Events(), kFindEvent) > 0;
         const std::string result = FindInVocabularies(query, VocabularyTable(1), load.table).technical;
         // Whole entries, the hits of a prefix of the table at least as long as it was (all once done).
         std::string expected;

@@ -8,7 +8,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <regex>
 
 #include "TestSupport.h"
@@ -44,17 +43,15 @@ Lines SortedLines(const std::string& text)
     Lines lines;
     for (std::size_t pos = 0, end; (end = text.find('\n', pos)) != std::string::npos; pos = end + 1)
         lines.push_back(text.substr(pos, end - pos));
-    std::sort(lines.begin(), lines.end());
-    return lines;
+    return std::ranges::sort(lines), lines;
 }
 
-const std::string kLoaded = "读取词汇...\n词汇读取完成!\n";
+const std::string kLoaded = "读取词汇...\n词汇读取完成!\n", kNothing = "\nGeneral (0):\nTechnical (0):\n";
 const std::string kGeneralGone = "文件0.voca不存在! (0.voca: No such file or directory)\n";
 const std::string kTechnicalGone = "词汇文件不存在! (17.voca: No such file or directory)\n";
 const std::string kUsage = "\nusage: sorellan-find [OPTION...] [--] [QUERY...]\nTry 'sorellan-find --help' for more.\n";
 const std::string kApple = "Query: apple\nGeneral (2):\n  <精> fruit apple 苹果\n  <扩> pineapple 凤梨\n"
                            "Technical (1):\n  apple acid|苹果酸\n";
-const std::string kNothing = "\nGeneral (0):\nTechnical (0):\n";
 const std::string kOn = "\x1B[01;31m\x1B[K", kOff = "\x1B[m\x1B[K";
 const std::string kBenzene = "Query: benzene\nGeneral (0):\nTechnical (1):\n  benzene|苯\n", kQqqq = "Query: qqqq" + kNothing;
 }  // namespace
@@ -66,15 +63,8 @@ TEST(SorellanFindTest, EachRunGivesItsOutputMessagesAndExitStatus)
     // gives its beginning only.
     // `input` is standard input, `variable` one more environment variable, `szLoadedIn` where
     // the bundled vocabularies are copied for this user.
-    const struct
-    {
-        Lines args;
-        std::string out, err = kLoaded;
-        int nExit = 0;
-        DirSetup setup = kBoth;
-        std::string input = "", variable = "TERM=dumb";
-        const char* szLoadedIn = nullptr;
-    } cases[] = {
+    const struct { Lines args; std::string out, err = kLoaded; int nExit = 0; DirSetup setup = kBoth;
+                   std::string input = "", variable = "TERM=dumb"; const char* szLoadedIn = nullptr; } cases[] = {
         // --raw: the result texts exactly as built (GBK, tags, "\r\n"), each behind a NUL.
         {{"--raw", "apple"}, "<\xBE\xAB> fruit apple \xC6\xBB\xB9\xFB\n\r\n<\xC0\xA9> pineapple \xB7\xEF\xC0\xE6\n\r\n\0"
                             "apple acid|\xC6\xBB\xB9\xFB\xCB\xE1\n\r\n\0"s},
@@ -137,9 +127,8 @@ TEST(SorellanFindTest, EachRunGivesItsOutputMessagesAndExitStatus)
         test.setup(work);
         const Lines environment{"HOME=" + scratch / "home", "PATH=/usr/bin:/bin", tilde(test.variable)};
         const RunResult run = RunProgram(SORELLAN_FIND_PATH, test.args, work, test.input, environment);
-        EXPECT_EQ(run.nExit, test.nExit);
         const std::size_t nCompared = test.out.ends_with("…") ? test.out.size() - 3 : std::string::npos;
-        EXPECT_EQ(run.out.substr(0, nCompared), test.out.substr(0, nCompared));
+        EXPECT_EQ(std::pair(run.nExit, run.out.substr(0, nCompared)), std::pair(test.nExit, test.out.substr(0, nCompared)));
         EXPECT_EQ(SortedLines(run.err), SortedLines(tilde(test.err))) << run.err;
         for (const auto& [name, text] : ListDirectory(work)) EXPECT_TRUE(name.ends_with(".voca")) << name;
         for (const std::string name : {"/0.voca", "/17.voca"})

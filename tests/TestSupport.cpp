@@ -12,15 +12,13 @@ namespace fs = std::filesystem;
 
 void WriteFile(const std::string& path, const std::string& bytes)
 {
-    if (!(std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes))
-        throw std::runtime_error("cannot write " + path);
+    if (!(std::ofstream(path, std::ios::binary) << bytes)) throw std::runtime_error("cannot write " + path);
 }
 
 std::string ReadFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw std::runtime_error("cannot read " + path);
+    if (!in) throw std::runtime_error("cannot read " + path);
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
@@ -48,25 +46,21 @@ RunResult RunProgram(const std::string& path, const std::vector<std::string>& ar
     const TempDir capture;  // apart, so that the work directory holds only the program's files
     WriteFile(capture / "stdin", input);
     auto pointers = [](std::vector<char*> p, const std::vector<std::string>& strings) {  // posix_spawn writes none
-        for (const std::string& string : strings)
-            p.push_back(const_cast<char*>(string.c_str()));
+        for (const std::string& string : strings) p.push_back(const_cast<char*>(string.c_str()));
         return p.push_back(nullptr), p; };
     std::vector<char*> argv = pointers({const_cast<char*>(path.c_str())}, args), envp = pointers({}, environment);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    if (!workDir.empty())
-        posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
+    if (!workDir.empty()) posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, (capture / "stdin").c_str(), O_RDONLY, 0);
     for (const int fd : {STDOUT_FILENO, STDERR_FILENO})
         posix_spawn_file_actions_addopen(&actions, fd, (capture / std::to_string(fd)).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = 0;
     const int nSpawn = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environment.empty() ? environ : envp.data());
     posix_spawn_file_actions_destroy(&actions);
-    if (nSpawn == 0 && whileRunning)
-        whileRunning(pid);
+    if (nSpawn == 0 && whileRunning) whileRunning(pid);
     int status = 0;
-    if (nSpawn != 0 || waitpid(pid, &status, 0) != pid)
-        return {};
+    if (nSpawn != 0 || waitpid(pid, &status, 0) != pid) return {};
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, WIFSIGNALED(status) ? WTERMSIG(status) : 0,
             ReadFile(capture / std::to_string(STDOUT_FILENO)), ReadFile(capture / std::to_string(STDERR_FILENO))};
 }

@@ -65,8 +65,7 @@ void WriteNumberedVocabularies(const std::string& directory, int nLines);
 inline std::vector<std::string> EntriesOf(const VocabularyTable& table)
 {
     std::vector<std::string> entries;
-    for (int i = 0, n = table.GetCount(); i < n; ++i)
-        entries.emplace_back(table.GetAt(i));
+    for (int i = 0, n = table.GetCount(); i < n; ++i) entries.emplace_back(table.GetAt(i));
     return entries;
 }
 
@@ -79,7 +78,6 @@ struct RecordingTarget : StatusTarget
     void SetStatusText(const char* szText) override { Record(szText); }
     void EnableFind() override { Record(kFindEvent); }
     std::vector<std::string> Events() const { std::lock_guard lock(m_mutex); return m_events; }
-    bool FindEnabled() const { return std::ranges::count(Events(), kFindEvent) > 0; }
     void Record(std::string event) { std::lock_guard lock(m_mutex); m_events.push_back(std::move(event)); }
     mutable std::mutex m_mutex;  // guards m_events
     std::vector<std::string> m_events;

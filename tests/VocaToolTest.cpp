@@ -70,11 +70,9 @@ TEST(VocaToolTest, EachCommandGivesItsOutputOrRefusesWritingNothing)
         std::vector<std::string> args;
         for (const std::string& arg : test.args) args.push_back(tilde(arg));
         const RunResult run = RunProgram(VOCA_TOOL_PATH, args);
-        EXPECT_EQ(run.nExit, test.nExit);
-        EXPECT_TRUE(run.out == test.out) << run.out.substr(0, 200);
+        EXPECT_TRUE(run.nExit == test.nExit && run.out == test.out) << run.nExit << ": " << run.out.substr(0, 200);
         EXPECT_NE(run.err.find(tilde(test.errHolds)), std::string::npos) << run.err;
         auto after = ListDirectory(dir.Path());
-        EXPECT_TRUE(std::exchange(after["out"], "previous") == test.written);
-        EXPECT_TRUE(after == before);
+        EXPECT_TRUE(std::exchange(after["out"], "previous") == test.written && after == before);
     }
 }

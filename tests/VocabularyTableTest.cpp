@@ -26,6 +26,5 @@ TEST(VocabularyTable, ReaderSeesOnlyWholePublishedEntriesWhileTheWriterFills)
     VocabularyTable table(kEntries);
     const std::jthread writer([&] { for (int i = 0; i < kEntries; ++i) table.Add(entry(i)); });
     for (int nChecked = 0; nChecked < kEntries;)  // the count taken afresh, as a search does
-        for (int i = nChecked; i < table.GetCount(); nChecked = ++i)
-            ASSERT_EQ(table.GetAt(i), entry(i)) << i;
+        for (int i = nChecked; i < table.GetCount(); nChecked = ++i) ASSERT_EQ(table.GetAt(i), entry(i)) << i;
 }

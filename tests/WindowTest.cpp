@@ -15,7 +15,6 @@
 #include <QThread>
 #include <QTimer>
 #include <csignal>
-#include <filesystem>
 
 #include "TestSupport.h"
 #include "lexivant2Dlg.h"
@@ -58,8 +57,7 @@ int RunWindowScenario(int argc, char** argv)
     if (mode.starts_with("close:"))
     {
         // Closed while the loaders may still run, after this many milliseconds of events.
-        while (timer.elapsed() < std::stoi(mode.substr(6)))
-            QApplication::processEvents(QEventLoop::AllEvents, 1);
+        while (timer.elapsed() < std::stoi(mode.substr(6))) QApplication::processEvents(QEventLoop::AllEvents, 1);
         QTest::keyClick(&dlg, Qt::Key_Escape);
         pDlg.reset();
         Print("destroyed", "1");
@@ -68,8 +66,7 @@ int RunWindowScenario(int argc, char** argv)
     // The loads end before the window is activated: only the loaders' reports run until then,
     // the activation waits in the window system's queue. Find is enabled when the focus is
     // first given.
-    while (dlg.LoadersRunning() && timer.elapsed() < 30000)
-        QCoreApplication::sendPostedEvents(), QThread::msleep(1);
+    while (dlg.LoadersRunning() && timer.elapsed() < 30000) QCoreApplication::sendPostedEvents(), QThread::msleep(1);
     QCoreApplication::sendPostedEvents();
     printFind("find-after-load");
     QApplication::processEvents();
@@ -188,13 +185,10 @@ TEST(Window, EachScenarioShowsWhatAPersonWouldSee)
     // (a failure stays: a text that only says a load began or ended does not replace it);
     // the boxes' texts. A value starting with "*" need only be contained.
     const std::string kGeneralGone = "文件0.voca不存在!", kTechnicalGone = "词汇文件不存在!";
-    const std::string kSearching = "所有词汇已经读取完毕,查找中...";
     const std::string kGeneralBox = "<精>  acid 酸\\n<扩> sulfuric acid 硫酸", kTechnicalBox = "sulfuric acid|硫酸\\nacetic acid|乙酸";
-    const std::string kWindowMenu = "*|最小化(&N)|关闭(&C)\tAlt+F4||关于 lexivant2(&A)...";
+    const std::string kSearching = "所有词汇已经读取完毕,查找中...", kWindowMenu = "*|最小化(&N)|关闭(&C)\tAlt+F4||关于 lexivant2(&A)...";
     using Facts = std::vector<std::pair<std::string, std::string>>;
-    const auto matches = [](const std::string& want, const std::string& seen) {
-        return want.starts_with("*") ? seen.find(want.substr(1)) != std::string::npos : seen == want;
-    };
+    const auto matches = [](const auto& w, const auto& s) { return w[0] == '*' ? s.find(&w[1]) != s.npos : s == w; };
     const struct { bool bGeneral, bTechnical; std::vector<std::string> args; Facts facts; } cases[] = {
         {true, true, {"load"}, {{"find-at-start", "0"}, {"find-after-load", "1"}, {"status", "词汇读取完成!"}, {"about-item", "1"}}},
         {false, true, {"load"}, {{"find-after-load", "1"}, {"status", kGeneralGone}}},
