@@ -21,7 +21,8 @@ TEST(BundledVocabulary, LoadsThroughTheRealLoadersAndAnswersKnownLookups)
     EXPECT_EQ(general.Run(), Strings{kFindEvent});
     EXPECT_EQ(technical.Run(), (Strings{kszTechnicalLoading, kszTechnicalLoaded, kFindEvent}));
     for (const TestLoad* p : {&general, &technical}) EXPECT_TRUE(p->bFileOk == 1 && !FileExists(p->plainPath));
-    EXPECT_TRUE(general.table.GetCount() >= 100000 && technical.table.GetCount() >= 8500);  // far fewer: a damaged or wrong file
+    // Far fewer: a damaged or wrong file.
+    EXPECT_TRUE(general.table.GetCount() >= 100000 && technical.table.GetCount() >= 8500);
 
     // The starts of lines that must be listed: general lines begin "|headword|", so a listed
     // one begins with its tag, a blank, the headword and a blank; technical lines begin with

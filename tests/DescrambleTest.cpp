@@ -11,8 +11,8 @@ TEST(Descramble, ByteFollowsTheFourStepsAndEachKeyLosesOnlyTwoControlBytes)
 {
     // complement, subtract, complement, add; modulo 256 (worked by hand)
     // ~10=EF, -05=EA, ~=15, +20=35; ~80=7F, -90=EF (wraps), ~=10; 01 wraps on the addition
-    EXPECT_EQ((std::array{DescrambleByte(0x10, 0x05, 0x20), DescrambleByte(0x80, 0x90, 0x00), DescrambleByte(0x01, 0x00, 0xFF)}),
-              (std::array<std::uint8_t, 3>{0x35, 0x10, 0x00}));
+    EXPECT_EQ((std::array{DescrambleByte(0x10, 0x05, 0x20), DescrambleByte(0x80, 0x90, 0x00),
+                          DescrambleByte(0x01, 0x00, 0xFF)}), (std::array<std::uint8_t, 3>{0x35, 0x10, 0x00}));
     // Every byte but two scrambles to neither 0x00 nor 0xFF, and back.
     for (const auto& [key, nLost] : {std::pair{kGeneralKey, 0x1E}, {kTechnicalKey, 0x1C}})
         for (int p = 0; p < 256; ++p)

@@ -39,6 +39,7 @@ TEST(Fault, KilledDuringALoadStopsTheLoadersAndRemovesThePlainFiles)
         bool bDuringLoad = false;
         const RunResult run = SignalDuringLoad(SORELLAN_FIND_PATH, {"--raw", "x"}, dir.Path(), nSignal, &bDuringLoad);
         ASSERT_TRUE(bDuringLoad) << strsignal(nSignal);
-        EXPECT_EQ(std::pair(run.nSignal, ListDirectory(dir.Path())), std::pair(nSignal, files));  // ended by it, as a shell expects
+        // Ended by it, as a shell expects.
+        EXPECT_EQ(std::pair(run.nSignal, ListDirectory(dir.Path())), std::pair(nSignal, files));
     }
 }

@@ -177,7 +177,8 @@ TEST(Loader, ThreadProceduresLoadTheGlobalTablesAndAThreadThatCannotStartIsAFail
     std::filesystem::current_path(oldDirectory);
     // Both tables filled, both files ok, no plain file left.
     EXPECT_EQ(std::tuple(EntriesOf(g_generalVocabulary), EntriesOf(g_technicalVocabulary), g_bGeneralFileOk + g_bTechnicalFileOk,
-                         ListDirectory(dir.Path()).size()), std::tuple(Events{"acid|\xCB\xE1\n", "base|\xBC\xEE\n"}, Events{kTechnicalText}, 2, 2u));
+                         ListDirectory(dir.Path()).size()),
+              std::tuple(Events{"acid|\xCB\xE1\n", "base|\xBC\xEE\n"}, Events{kTechnicalText}, 2, 2u));
 }
 
 TEST(StatusLine, TextsThatOnlySayALoadBeganOrEndedNeverHideAFailure)

@@ -126,9 +126,8 @@ TEST(Search, CapsAndSizeLimitAndWhatLiesBeyondThem)
     for (const auto& c : cases)
     {
         const FindResults r = Find(c.query, c.general, c.technical);
-        const std::ptrdiff_t nBytes = std::ssize(r.general) + std::ssize(r.technical);
-        EXPECT_EQ((std::array{std::ranges::count(r.general, '\r'), std::ranges::count(r.technical, '\r'), nBytes}), c.counts)
-            << &c - cases;
+        EXPECT_EQ((std::array{std::ranges::count(r.general, '\r'), std::ranges::count(r.technical, '\r'),
+                              std::ssize(r.general) + std::ssize(r.technical)}), c.counts) << &c - cases;
     }
 }
 
