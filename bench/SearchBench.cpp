@@ -194,24 +194,31 @@ void BM_SearchThreeKeywords(benchmark::State& state)
     RunSearch(state, kThreeKeywordQuery);
 }
 
-// One memchr pass for a byte no entry holds over both tables' runs.
-void BM_MemchrPass(benchmark::State& state)
+// Times `find(run)` over both tables' whole runs; a pass that finds anything is an error,
+// since every pass looks for what no entry holds.
+template <typename Find>
+void RunPass(benchmark::State& state, const Tables& tables, Find find, const char* szFoundError)
 {
-    const Tables* pTables = PrepareTables(state);
-    if (!pTables)
-        return;
-    const std::string_view runs[] = {WholeRun(pTables->general), WholeRun(pTables->technical)};
+    const std::string_view runs[] = {WholeRun(tables.general), WholeRun(tables.technical)};
     for (auto _ : state)
     {
         for (const std::string_view run : runs)
         {
-            const void* p = std::memchr(run.data(), '\0', run.size());
-            benchmark::DoNotOptimize(p);
-            if (p)
-                state.SkipWithError("an entry holds a NUL byte");
+            const bool bFound = find(run);
+            benchmark::DoNotOptimize(bFound);
+            if (bFound)
+                state.SkipWithError(szFoundError);
         }
     }
-    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(pTables->Bytes()));
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(tables.Bytes()));
+}
+
+// One memchr pass for a byte no entry holds over both tables' runs.
+void BM_MemchrPass(benchmark::State& state)
+{
+    if (const Tables* pTables = PrepareTables(state))
+        RunPass(state, *pTables, [](std::string_view run) { return std::memchr(run.data(), '\0', run.size()) != nullptr; },
+                "an entry holds a NUL byte");
 }
 
 // The miss query's finder alone over both runs, by method: what the search spends apart
@@ -227,39 +234,17 @@ void BM_FinderPass(benchmark::State& state, SubstringFinder::Method method)
         return;
     }
     const SubstringFinder finder(kMissQuery, method);
-    const std::string_view runs[] = {WholeRun(pTables->general), WholeRun(pTables->technical)};
-    for (auto _ : state)
-    {
-        for (const std::string_view run : runs)
-        {
-            const std::size_t found = finder.Find(run);
-            benchmark::DoNotOptimize(found);
-            if (found != SubstringFinder::npos)
-                state.SkipWithError("the miss query was found");
-        }
-    }
-    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(pTables->Bytes()));
+    RunPass(state, *pTables, [&](std::string_view run) { return finder.Find(run) != SubstringFinder::npos; },
+            "the miss query was found");
 }
 
 // The same pass with the standard library's own search, which the finder must beat to earn
 // its vector code.
 void BM_StringFindPass(benchmark::State& state)
 {
-    const Tables* pTables = PrepareTables(state);
-    if (!pTables)
-        return;
-    const std::string_view runs[] = {WholeRun(pTables->general), WholeRun(pTables->technical)};
-    for (auto _ : state)
-    {
-        for (const std::string_view run : runs)
-        {
-            const std::size_t found = run.find(kMissQuery);
-            benchmark::DoNotOptimize(found);
-            if (found != std::string_view::npos)
-                state.SkipWithError("the miss query was found");
-        }
-    }
-    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(pTables->Bytes()));
+    if (const Tables* pTables = PrepareTables(state))
+        RunPass(state, *pTables, [](std::string_view run) { return run.find(kMissQuery) != std::string_view::npos; },
+                "the miss query was found");
 }
 }  // namespace
 
