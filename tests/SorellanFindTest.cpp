@@ -8,7 +8,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <regex>
 
 #include "TestSupport.h"
 
@@ -121,7 +120,11 @@ TEST(SorellanFindTest, EachRunGivesItsOutputMessagesAndExitStatus)
     {
         SCOPED_TRACE(testing::PrintToString(test.args));
         const TempDir scratch;
-        const auto tilde = [&](const std::string& text) { return std::regex_replace(text, std::regex("~"), scratch.Path()); };
+        const auto tilde = [&](std::string text) {
+            for (std::size_t pos = 0; (pos = text.find('~', pos)) != std::string::npos; pos += scratch.Path().size())
+                text.replace(pos, 1, scratch.Path());
+            return text;
+        };
         const std::string work = scratch / "work";
         for (const std::string& path : {work, scratch / "home"}) std::filesystem::create_directories(path);
         test.setup(work);
