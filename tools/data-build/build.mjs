@@ -311,6 +311,18 @@ function Lines(sets, form, gbk)
     return lines;
 }
 
+// A vocabulary's lines, counted into the stats; the build stops when its table could not
+// hold them all.
+function TableLines(kind, sets, form, capacity, gbk, stats)
+{
+    const lines = Lines(sets, form, gbk);
+    stats[`${kind}Headwords`] = sets.byHead.size;
+    stats[`${kind}Lines`] = lines.length;
+    if (lines.length > capacity)
+        Fail(`the ${kind} vocabulary has ${lines.length} lines, more than the ${capacity} its table holds`);
+    return lines;
+}
+
 function WriteText(outDir, name, lines, gbk)
 {
     const text = lines.map(line => `${line}\n`).join('');
@@ -350,23 +362,13 @@ function Main()
     const traditionalForms = TraditionalForms(entries, gbk);
     stats.traditionalForms = [...traditionalForms.values()].reduce((n, list) => n + list.length, 0);
     const generalSets = BuildGeneral(entries, traditionalForms, stats);
-    const generalLines = Lines(generalSets, kGeneralForm, gbk);
-    stats.generalHeadwords = generalSets.byHead.size;
-    stats.generalLines = generalLines.length;
-    if (generalLines.length > kGeneralCapacity)
-        Fail(`the general vocabulary has ${generalLines.length} lines, ` +
-             `more than the ${kGeneralCapacity} its table holds`);
+    const generalLines = TableLines('general', generalSets, kGeneralForm, kGeneralCapacity, gbk, stats);
 
     const technicalSets = BuildTechnical(entries, stats, gbk);
     if (fs.existsSync(glossaryFile))
         MergeGlossary(technicalSets, ParseGlossary(fs.readFileSync(glossaryFile, 'utf8')),
                       new Set(entries.map(entry => entry.head)), gbk, stats);
-    const technicalLines = Lines(technicalSets, kTechnicalForm, gbk);
-    stats.technicalHeadwords = technicalSets.byHead.size;
-    stats.technicalLines = technicalLines.length;
-    if (technicalLines.length > kTechnicalCapacity)
-        Fail(`the technical vocabulary has ${technicalLines.length} lines, ` +
-             `more than the ${kTechnicalCapacity} its table holds`);
+    const technicalLines = TableLines('technical', technicalSets, kTechnicalForm, kTechnicalCapacity, gbk, stats);
     if (technicalSets.byHead.size < kMinTechnicalEntries)
         Fail(`the technical vocabulary has only ${technicalSets.byHead.size} headwords; ` +
              `at least ${kMinTechnicalEntries} expected`);
