@@ -8,12 +8,13 @@ import fs from 'node:fs';
 import path from 'node:path';
 
 import { BuildGbkTable, Gbk } from './gbk.mjs';
-import { GlossItems, ParsePointer } from './glosses.mjs';
+import { AddItem, GlossItems, ParsePointer } from './glosses.mjs';
 import { kGeneralForm, kMaxLineBytes, kTechnicalForm, LayOut } from './layout.mjs';
 import { ToneMarks } from './pinyin.mjs';
 import { ChemistryRules } from './chemistry.mjs';
 import { ApplyCorrections, ReadCorrections } from './corrections.mjs';
 import { ParseGlossary } from './glossary.mjs';
+import { AddAlias, PointerQualifier, UsedInItems, VariantAlias } from './variants.mjs';
 
 const kDataDir = path.join(path.dirname(new URL(import.meta.url).pathname), '..', '..', 'data');
 
@@ -64,9 +65,17 @@ function ReadEntry(raw, data, gbk)
 class LineSets
 {
     // traditionalForms: simplified headword -> its traditional forms, in source order.
-    constructor(traditionalForms) { this.byHead = new Map(); this.traditionalForms = traditionalForms; }
+    // plainTwins: keep a bare gloss beside the same gloss with a label ("alarm" beside
+    // "(fire) alarm"), as the general lines do.
+    constructor(traditionalForms, { plainTwins = false } = {})
+    {
+        this.byHead = new Map();
+        this.traditionalForms = traditionalForms;
+        this.plainTwins = plainTwins;
+    }
 
-    Add(entry, items)
+    // ownLine: a reading this entry opens starts a line of its own (a "used in" reading).
+    Add(entry, items, { ownLine = false } = {})
     {
         let lineSet = this.byHead.get(entry.head);
         if (!lineSet)
@@ -78,7 +87,7 @@ class LineSets
         let reading = lineSet.readings.find(r => r.pinyin === entry.pinyin);
         if (!reading)
         {
-            reading = { pinyin: entry.pinyin, proper: true, common: [], names: [], seen: new Set(),
+            reading = { pinyin: entry.pinyin, proper: true, common: [], names: [], seen: new Set(), ownLine,
                         get items() { return [...this.common, ...this.names]; } };
             lineSet.readings.push(reading);
         }
@@ -86,15 +95,7 @@ class LineSets
         // A name ("surname Ai") reads after the common meanings of the same syllable.
         const list = entry.proper ? reading.names : reading.common;
         for (const item of items)
-        {
-            // A bare gloss already there with a label adds nothing; a labelled one may.
-            const key = `${item.pre}|${item.core}|${item.post}`;
-            if (reading.seen.has(key) || (!item.pre && !item.post && reading.seen.has(item.core)))
-                continue;
-            reading.seen.add(key);
-            reading.seen.add(item.core);
-            list.push(item);
-        }
+            AddItem(list, reading.seen, item, this.plainTwins);
     }
 
     // Shortest headwords first, common words before names, common characters before rare
@@ -148,7 +149,8 @@ function WithoutSelfReferences(items, head)
     const self = new RegExp(`^(?:[A-Za-z-]+ ){0,3}variant of ${escaped}(?:\\[[^\\]]*\\])?$`, 'u');
     const selfNote = new RegExp(`^\\((?:[A-Za-z-]+ ){0,3}variant of ${escaped}(?:\\[[^\\]]*\\])?\\)$`, 'u');
     return items
-        .filter(item => !self.test(item.core))
+        // One with a note says which meaning the form has (齣 "variant of 出 (classifier for plays)").
+        .filter(item => !self.test(item.core) || item.post)
         .map(item => (selfNote.test(item.post) ? { ...item, post: '' } : item));
 }
 
@@ -203,9 +205,9 @@ function PrepareEntries(entries, gbk, stats)
     }
 }
 
-function BuildGeneral(entries, traditionalForms, stats)
+function BuildGeneral(entries, traditionalForms, gbk, stats)
 {
-    const sets = new LineSets(traditionalForms);
+    const sets = new LineSets(traditionalForms, { plainTwins: true });
     for (const entry of entries)
         if (entry.usable && !entry.pointerOnly)
         {
@@ -213,32 +215,96 @@ function BuildGeneral(entries, traditionalForms, stats)
             ++stats.entriesKept;
         }
 
-    // Pointer entries: fold the headword into the entry named, following chains of
-    // pointers; "used in X" names a word that holds the character already.
+    // "used in X" keeps its reading under the character itself (便 pián, 凰 huáng), a short
+    // line of its own.
     const pointerEntries = entries.filter(entry => entry.usable && entry.pointerOnly);
-    const pointerTarget = new Map(pointerEntries.map(e => [e.head, e.pointers[0].target]));
     for (const entry of pointerEntries)
     {
-        const { how } = entry.pointers[0];
-        if (how === 'used in')
-        {
-            ++stats.pointersUsedIn;
+        const items = UsedInItems(entry, gbk);
+        if (!items.length)
             continue;
-        }
-        let target = entry.pointers[0].target;
-        for (let hops = 0; hops < 5 && !sets.byHead.has(target) && pointerTarget.has(target); ++hops)
-            target = pointerTarget.get(target);
-        const lineSet = sets.byHead.get(target);
-        if (target === entry.head)
-            ++stats.pointersSameHead;
-        else if (!lineSet)
-            ++stats.pointersNoTarget;
-        else
-        {
-            if (!lineSet.aliases.includes(entry.head) && !lineSet.traditional.includes(entry.head))
-                lineSet.aliases.push(entry.head);
+        const known = sets.byHead.get(entry.head);
+        if (!known)
+            ++stats.usedInNewHeadwords;
+        else if (!known.readings.some(reading => reading.pinyin === entry.pinyin))
+            ++stats.usedInNewReadings;
+        sets.Add(entry, items, { ownLine: true });
+        ++stats.pointersUsedIn;
+    }
+
+    // Any other pointer folds the headword into each entry it names, following chains of
+    // pointers, as an alias with the variant's qualifier, traditional form and reading.
+    const pointerTarget = new Map(pointerEntries.map(e => [e.head, e.pointers[0].target]));
+    const meaningForms = new Set(entries.filter(e => e.usable && !e.pointerOnly).map(e => `${e.head}|${e.traditional}`));
+    const unplaced = [];
+    for (const entry of pointerEntries)
+    {
+        let folded = false;
+        let sameHead = false;
+        entry.pointers.forEach((pointer, i) => {
+            if (pointer.how === 'used in')
+                return;
+            let target = pointer.target;
+            for (let hops = 0; hops < 5 && !sets.byHead.has(target) && pointerTarget.has(target); ++hops)
+                target = pointerTarget.get(target);
+            const lineSet = sets.byHead.get(target);
+            if (target === entry.head)
+            {
+                // A traditional form's own reading (一鬨而散 hòng) stays, with what it says.
+                if (lineSet && !lineSet.readings.some(reading => reading.pinyin === entry.pinyin))
+                    sets.Add(entry, GlossItems(entry.glosses[i] ?? '', gbk) ?? []);
+                // A form the source qualifies ("old variant of 參") is an alias saying so,
+                // unless an entry with a meaning has it as its traditional form.
+                const form = entry.traditional;
+                if (lineSet && PointerQualifier(entry.glosses[i]) && lineSet.traditional.includes(form) &&
+                    !meaningForms.has(`${entry.head}|${form}`))
+                {
+                    lineSet.traditional = lineSet.traditional.filter(other => other !== form);
+                    AddAlias(lineSet, VariantAlias({ ...entry, head: form }, entry.glosses[i], lineSet, () => false));
+                    ++stats.formsQualified;
+                }
+                sameHead = true;
+            }
+            else if (lineSet)
+            {
+                const alias = VariantAlias(entry, entry.glosses[i], lineSet, form => Headword(form, gbk));
+                if (AddAlias(lineSet, alias))
+                {
+                    stats.aliasesQualified += Number(alias.qualifier !== '');
+                    stats.aliasesWithReading += Number(alias.pinyin !== '');
+                    stats.aliasesWithTraditional += Number(alias.traditional.length > 0);
+                }
+                folded = true;
+            }
+        });
+        if (folded)
             ++stats.pointersFolded;
-        }
+        else if (sameHead)
+            ++stats.pointersSameHead;
+        else if (!UsedInItems(entry, gbk).length)
+            unplaced.push(entry);
+    }
+    // A pointer to no entry here stays as the source has it ("see 一字不漏[yī zì bù lòu]").
+    for (const entry of unplaced)
+    {
+        sets.Add(entry, entry.glosses.flatMap(gloss => GlossItems(gloss, gbk) ?? []));
+        ++stats.pointersNoTarget;
+    }
+    // An entry without a gloss GBK can write keeps its headword, traditional form and
+    // reading: a line with no gloss.
+    for (const entry of entries)
+    {
+        if (entry.usable || entry.pointerOnly || !Headword(entry.head, gbk))
+            continue;
+        const known = sets.byHead.get(entry.head);
+        if (known?.readings.some(reading => reading.pinyin === entry.pinyin))
+            continue;
+        sets.Add(entry, []);
+        const lineSet = sets.byHead.get(entry.head);
+        if (entry.traditional !== entry.head && Headword(entry.traditional, gbk) &&
+            !lineSet.traditional.includes(entry.traditional))
+            lineSet.traditional = [...lineSet.traditional, entry.traditional];
+        ++stats.withoutGlossKept;
     }
     return sets;
 }
@@ -302,12 +368,12 @@ function MergeGlossary(sets, glossary, cedictHeads, gbk, stats)
     }
 }
 
-function Lines(sets, form, gbk)
+function Lines(sets, form, gbk, counts)
 {
     const byteLength = text => gbk.ByteLength(text);
     const lines = [];
     for (const lineSet of sets.Sorted(gbk))
-        lines.push(...LayOut(lineSet, form, byteLength));
+        lines.push(...LayOut(lineSet, form, byteLength, counts));
     return lines;
 }
 
@@ -315,7 +381,10 @@ function Lines(sets, form, gbk)
 // hold them all.
 function TableLines(kind, sets, form, capacity, gbk, stats)
 {
-    const lines = Lines(sets, form, gbk);
+    const counts = {};
+    const lines = Lines(sets, form, gbk, counts);
+    stats[`${kind}LongGlosses`] = `${counts.continued ?? 0} go on over lines, ${counts.cutAtBlanks ?? 0} cut at blanks`;
+    stats[`${kind}Room`] = `${lines.length} of ${capacity} lines used, ${capacity - lines.length} spare`;
     stats[`${kind}Headwords`] = sets.byHead.size;
     stats[`${kind}Lines`] = lines.length;
     if (lines.length > capacity)
@@ -357,11 +426,13 @@ function Main()
     const stats = {
         sourceEntries: entries.length, corrections, headNotGbk: 0, glossesNotGbk: 0, noGlossLeft: 0, entriesKept: 0,
         pointersFolded: 0, pointersUsedIn: 0, pointersSameHead: 0, pointersNoTarget: 0, technicalEntries: 0,
+        usedInNewReadings: 0, usedInNewHeadwords: 0, withoutGlossKept: 0, formsQualified: 0, aliasesQualified: 0, aliasesWithReading: 0,
+        aliasesWithTraditional: 0,
     };
     PrepareEntries(entries, gbk, stats);
     const traditionalForms = TraditionalForms(entries, gbk);
     stats.traditionalForms = [...traditionalForms.values()].reduce((n, list) => n + list.length, 0);
-    const generalSets = BuildGeneral(entries, traditionalForms, stats);
+    const generalSets = BuildGeneral(entries, traditionalForms, gbk, stats);
     const generalLines = TableLines('general', generalSets, kGeneralForm, kGeneralCapacity, gbk, stats);
 
     const technicalSets = BuildTechnical(entries, stats, gbk);

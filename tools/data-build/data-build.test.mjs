@@ -10,9 +10,10 @@ import { ChemistryRules } from './chemistry.mjs';
 import { ApplyCorrections, ReadCorrections } from './corrections.mjs';
 import { AdmitRounds, CedictWords, Derive } from './glossary.mjs';
 import { BuildGbkTable, Gbk } from './gbk.mjs';
-import { GlossItems, IsFormula, ParsePointer } from './glosses.mjs';
+import { AddItem, GlossItems, IsFormula, ParsePointer } from './glosses.mjs';
 import { kGeneralForm, kMaxLineBytes, kTechnicalForm, LayOut } from './layout.mjs';
 import { ToneMarks } from './pinyin.mjs';
+import { PointerQualifier, VariantAlias } from './variants.mjs';
 
 const gbk = new Gbk(BuildGbkTable());
 const byteLength = text => gbk.ByteLength(text);
@@ -81,41 +82,109 @@ test('glosses become items: labels apart, references simplified, characters GBK 
     assert.equal(GlossItems('the trigram ☰', gbk), null);
 });
 
-test('line sets: whole lines, headword and reading repeated, long glosses cut at blanks', () => {
-    const long = Array.from({ length: 60 }, (_, i) => `word${i}`).join(' ');
+test('line sets: whole lines, headword and reading repeated, variants and "used in" readings', () => {
     const lineSet = {
         head: '行',
         readings: [
-            { pinyin: 'háng', items: [Item('row'), Item('line', '(bound form)'), Item(long)] },
+            { pinyin: 'háng', items: [Item('row'), Item('line', '(bound form)')] },
             { pinyin: 'xíng', items: Array.from({ length: 30 }, (_, i) => Item(`to walk ${i}`)) },
+            // A "used in" reading starts a short line of its own.
+            { pinyin: 'hàng', ownLine: true, items: [Item('used in 树行子[shù hàng zi]')] },
         ],
-        aliases: ['X', 'Y'],
+        aliases: [{ head: 'X', traditional: [], pinyin: '', qualifier: '(erroneous)' },
+                  { head: 'Y', traditional: ['Z'], pinyin: 'yī', qualifier: '' }],
     };
     const lines = LayOut(lineSet, kGeneralForm, byteLength);
-    const text = lines.join('\n');
-    // The long gloss does not fit behind the others: it starts a line of its own.
-    assert.equal(lines[0], '|行|[háng]|row|; (bound form)|line|');
-    // A second reading is kept apart by ";" like any gloss, in both forms.
-    assert.ok(text.includes('|; [xíng]|to walk 0|;|to walk 1|'), text);
-    assert.ok(lines[1].startsWith('|行|[háng]|word0 word1 '), lines[1]);
+    // A second reading is kept apart by ";" like any gloss, a label by a blank.
+    assert.match(lines[0], /^\|行\|\[háng\]\|row\|; \(bound form\)\|line\|; \[xíng\]\|to walk 0\|;\|to walk 1\|/);
+    // A variant keeps its qualifier, traditional form and reading; a "used in" reading
+    // comes last, a short line of its own.
+    assert.match(lines.at(-2), /\|to walk 29\|; also\|X\| \(erroneous\); also\|Y\|,\|Z\|\[yī\]$/);
+    assert.equal(lines.at(-1), '|行|[hàng]|used in 树行子[shù hàng zi]|');
     for (const line of lines)
     {
         assert.ok(byteLength(line) <= kMaxLineBytes, line);
-        assert.match(line, /^\|行\|\[(?:háng|xíng)\]/);
-        assert.equal((line.match(/\|/g) ?? []).length % 2, 0, line);
+        assert.match(line, /^\|行\|\[(?:háng|xíng|hàng)\]/);
     }
-    for (let i = 0; i < 60; ++i)
-        assert.ok(text.includes(`word${i}`), `word${i}`);
-    assert.match(lines.at(-1), /; also\|X\|,\|Y\|$/);
 
-    // Traditional forms follow the headword on every line, in both forms.
-    const distil = { head: '蒸馏', traditional: ['蒸餾'], aliases: [],
-                     readings: [{ pinyin: 'zhēng liú', items: [Item('to distill'), Item('distillation', '', 'C2')] },
-                                { pinyin: 'x', items: [Item('y')] }] };
-    assert.deepEqual(LayOut(distil, kTechnicalForm, byteLength),
-                     ['蒸馏 蒸餾 [zhēng liú] to distill; distillation C2; [x] y']);
+    // Aliases on a fresh line repeat the headword's only reading; traditional forms follow
+    // the headword on every line, in both forms.
+    const distil = { head: '蒸馏', traditional: ['蒸餾'],
+                     aliases: [{ head: '蒸溜', traditional: [], pinyin: '', qualifier: '' }],
+                     readings: [{ pinyin: 'zhēng liú', items: [Item('to distill'), Item('distillation', '', 'C2')] }] };
+    assert.deepEqual(LayOut({ ...distil, aliases: [] }, kTechnicalForm, byteLength),
+                     ['蒸馏 蒸餾 [zhēng liú] to distill; distillation C2']);
     assert.deepEqual(LayOut(distil, kGeneralForm, byteLength),
-                     ['|蒸馏|,|蒸餾|[zhēng liú]|to distill|;|distillation|C2; [x]|y|']);
+                     ['|蒸馏|,|蒸餾|[zhēng liú]|to distill|;|distillation|C2; also|蒸溜|']);
+    distil.aliases[0].qualifier = `(${'q'.repeat(200)})`;
+    assert.match(LayOut(distil, kGeneralForm, byteLength)[1], /^\|蒸馏\|,\|蒸餾\|\[zhēng liú\] also\|蒸溜\| \(q+\)$/);
+});
+
+test('a gloss longer than a line goes on at a phrase boundary, never inside brackets or a reference', () => {
+    const words = n => Array.from({ length: n }, (_, i) => `w${i}`).join(' ');
+    // [gloss, what some line must hold]
+    const cases = [
+        // After a clause rather than inside a reference.
+        [`${words(30)}, ${words(20)} 德[dé dé dé dé], ${words(25)}`, /\], …\n… w0 w1/],
+        // Before a reference whose reading runs past the line's end.
+        [`${words(40)} 德[${'dé '.repeat(30)}dé] ${words(25)}`, /w39 …\n… 德\[dé/],
+        // Before a note rather than inside it.
+        [`${words(40)} (${words(20)} 言[yán]) ${words(8)}`, /w39 …\n… \(w0 w1/],
+        // A note longer than a line is closed and opened again: every line's brackets pair.
+        [`x (${words(90)})`, / …\)\n\(… w\d+/],
+    ];
+    for (const [gloss, expected] of cases)
+    {
+        const lineSet = { head: '功', traditional: [], aliases: [],
+                          readings: [{ pinyin: 'gōng', items: [Item(gloss)] }] };
+        const lines = LayOut(lineSet, kGeneralForm, byteLength);
+        const pieces = lines.map(line => line.replace('|功|[gōng] ', ''));
+        assert.ok(pieces.length >= 2, gloss);
+        assert.match(pieces.join('\n'), expected);
+        // Pieces hold no bars: none reads as a gloss of its own; marks say where it goes on.
+        assert.deepEqual(pieces.map(piece => piece.includes('|')), pieces.map(() => false));
+        for (const [i, piece] of pieces.entries())
+        {
+            assert.ok(byteLength(lines[i]) <= kMaxLineBytes);
+            assert.equal(/^\(*… /.test(piece), i > 0, piece);
+            assert.equal(/ …\)*$/.test(piece), i < pieces.length - 1, piece);
+            for (const [open, close] of ['()', '[]'])
+                assert.equal(piece.split(open).length, piece.split(close).length, piece);
+        }
+        // Nothing lost or added but the marks.
+        assert.equal(pieces.join(' ').replace(/ …\)* \(*… /g, ' '), gloss);
+    }
+});
+
+test('what a reading keeps: labelled twins, variants as aliases with their qualifier', () => {
+    // [items in order, plainTwins, kept]
+    const cases = [
+        [[Item('alarm', '(fire)'), Item('alarm')], true, [Item('alarm', '(fire)'), Item('alarm')]],
+        [[Item('alarm', '(fire)'), Item('alarm')], false, [Item('alarm', '(fire)')]],
+        [[Item('alarm'), Item('alarm'), Item('alarm', '(fire)')], true, [Item('alarm'), Item('alarm', '(fire)')]],
+    ];
+    for (const [items, plainTwins, kept] of cases)
+    {
+        const list = [];
+        const seen = new Set();
+        for (const item of items)
+            AddItem(list, seen, item, plainTwins);
+        assert.deepEqual(list, kept, JSON.stringify(items));
+    }
+    for (const [gloss, qualifier] of [['erroneous variant of 垃圾[la1 ji1]', '(erroneous)'], ['see 惠州市[Hui4 zhou1 Shi4]', ''],
+                                      ['(Internet slang) emphatic variant of 呆[dai1]', '(Internet slang) (emphatic)'],
+                                      ['nonstandard simplified variant of 槼|规[gui1]', '(nonstandard simplified)'],
+                                      [undefined, '']])
+        assert.equal(PointerQualifier(gloss), qualifier, gloss);
+    // The variant's reading goes with it unless the headword has that one reading only.
+    const target = readings => ({ head: '垃圾', traditional: [], aliases: [], readings: readings.map(pinyin => ({ pinyin })) });
+    const variant = { head: '拉圾', traditional: '拉圾', pinyin: 'lā jī' };
+    const gloss = 'erroneous variant of 垃圾[la1 ji1]';
+    assert.deepEqual(VariantAlias(variant, gloss, target(['lā jī']), () => true),
+                     { head: '拉圾', traditional: [], pinyin: '', qualifier: '(erroneous)' });
+    assert.equal(VariantAlias(variant, gloss, target(['lā jī', 'lè sè']), () => true).pinyin, 'lā jī');
+    assert.deepEqual(VariantAlias({ ...variant, traditional: '拉圾X' }, gloss, target(['x']), () => true).traditional,
+                     ['拉圾X']);
 });
 
 test('chemistry: labels, terms and characters in, false friends out', () => {

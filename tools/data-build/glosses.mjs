@@ -215,3 +215,16 @@ export function GlossItems(gloss, gbk)
         return null;
     return SplitItems(text).map(SplitLabels).filter(item => item.core !== '');
 }
+
+// Adds an item to a reading's list unless it says nothing new there (seen: what the list
+// holds): the same item again or, unless plainTwins, a bare gloss already there with a label
+// ("alarm" beside "(fire) alarm"). A labelled one always may.
+export function AddItem(list, seen, item, plainTwins)
+{
+    const key = `${item.pre}|${item.core}|${item.post}`;
+    if (seen.has(key) || (!plainTwins && !item.pre && !item.post && seen.has(item.core)))
+        return;
+    seen.add(key);
+    seen.add(item.core);
+    list.push(item);
+}
