@@ -14,7 +14,7 @@ import { ToneMarks } from './pinyin.mjs';
 import { ChemistryRules } from './chemistry.mjs';
 import { ApplyCorrections, ReadCorrections } from './corrections.mjs';
 import { ParseGlossary } from './glossary.mjs';
-import { AddAlias, PointerQualifier, UsedInItems, VariantAlias } from './variants.mjs';
+import { AddAlias, UsedInItems, VariantAlias } from './variants.mjs';
 
 const kDataDir = path.join(path.dirname(new URL(import.meta.url).pathname), '..', '..', 'data');
 
@@ -205,8 +205,17 @@ function PrepareEntries(entries, gbk, stats)
     }
 }
 
-function BuildGeneral(entries, traditionalForms, gbk, stats)
+function BuildGeneral(sourceEntries, traditionalForms, gbk, stats)
 {
+    // A simplified headword GBK cannot write (二𫫇英) is headed by its traditional form (二噁英)
+    // when GBK can write that.
+    const traditionalHeaded = sourceEntries
+        .filter(entry => !Headword(entry.head, gbk) && Headword(entry.traditional, gbk))
+        .map(entry => ({ ...entry, head: entry.traditional }));
+    PrepareEntries(traditionalHeaded, gbk, {});
+    stats.traditionalHeaded = traditionalHeaded.length;
+    const entries = [...sourceEntries, ...traditionalHeaded];
+
     const sets = new LineSets(traditionalForms, { plainTwins: true });
     for (const entry of entries)
         if (entry.usable && !entry.pointerOnly)
@@ -251,17 +260,17 @@ function BuildGeneral(entries, traditionalForms, gbk, stats)
             if (target === entry.head)
             {
                 // A traditional form's own reading (一鬨而散 hòng) stays, with what it says.
+                // Another variant form ("old variant of 參|参[cān]") is an alias with its
+                // reading and qualifier, unless an entry with a meaning has it as its
+                // traditional form.
+                const form = entry.traditional;
                 if (lineSet && !lineSet.readings.some(reading => reading.pinyin === entry.pinyin))
                     sets.Add(entry, GlossItems(entry.glosses[i] ?? '', gbk) ?? []);
-                // A form the source qualifies ("old variant of 參") is an alias saying so,
-                // unless an entry with a meaning has it as its traditional form.
-                const form = entry.traditional;
-                if (lineSet && PointerQualifier(entry.glosses[i]) && lineSet.traditional.includes(form) &&
-                    !meaningForms.has(`${entry.head}|${form}`))
+                else if (lineSet && lineSet.traditional.includes(form) && !meaningForms.has(`${entry.head}|${form}`))
                 {
                     lineSet.traditional = lineSet.traditional.filter(other => other !== form);
                     AddAlias(lineSet, VariantAlias({ ...entry, head: form }, entry.glosses[i], lineSet, () => false));
-                    ++stats.formsQualified;
+                    ++stats.variantFormsAsAliases;
                 }
                 sameHead = true;
             }
@@ -426,13 +435,14 @@ function Main()
     const stats = {
         sourceEntries: entries.length, corrections, headNotGbk: 0, glossesNotGbk: 0, noGlossLeft: 0, entriesKept: 0,
         pointersFolded: 0, pointersUsedIn: 0, pointersSameHead: 0, pointersNoTarget: 0, technicalEntries: 0,
-        usedInNewReadings: 0, usedInNewHeadwords: 0, withoutGlossKept: 0, formsQualified: 0, aliasesQualified: 0, aliasesWithReading: 0,
+        usedInNewReadings: 0, usedInNewHeadwords: 0, withoutGlossKept: 0, variantFormsAsAliases: 0, aliasesQualified: 0, aliasesWithReading: 0,
         aliasesWithTraditional: 0,
     };
     PrepareEntries(entries, gbk, stats);
     const traditionalForms = TraditionalForms(entries, gbk);
-    stats.traditionalForms = [...traditionalForms.values()].reduce((n, list) => n + list.length, 0);
     const generalSets = BuildGeneral(entries, traditionalForms, gbk, stats);
+    // As they stand beside their headwords: a variant form the source qualifies went to the aliases.
+    stats.traditionalForms = [...generalSets.byHead.values()].reduce((n, lineSet) => n + lineSet.traditional.length, 0);
     const generalLines = TableLines('general', generalSets, kGeneralForm, kGeneralCapacity, gbk, stats);
 
     const technicalSets = BuildTechnical(entries, stats, gbk);

@@ -65,7 +65,8 @@ function MarkBrackets(pinyin, gbk)
 function RewriteReferences(gloss, gbk)
 {
     let text = gloss.replace(kReferenceRe, (whole, first, second, pinyin) => {
-        const han = second ?? first;
+        // The traditional form where GBK lacks the simplified one (岭巆 for 岭𫶕).
+        const han = second !== undefined && !gbk.Represents(second) && gbk.Represents(first) ? first : second ?? first;
         if (pinyin === undefined)
             return han;
         const marked = MarkBrackets(pinyin, gbk);
