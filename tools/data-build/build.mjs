@@ -435,13 +435,13 @@ function Main()
     const stats = {
         sourceEntries: entries.length, corrections, headNotGbk: 0, glossesNotGbk: 0, noGlossLeft: 0, entriesKept: 0,
         pointersFolded: 0, pointersUsedIn: 0, pointersSameHead: 0, pointersNoTarget: 0, technicalEntries: 0,
-        usedInNewReadings: 0, usedInNewHeadwords: 0, withoutGlossKept: 0, variantFormsAsAliases: 0, aliasesQualified: 0, aliasesWithReading: 0,
-        aliasesWithTraditional: 0,
+        usedInNewReadings: 0, usedInNewHeadwords: 0, withoutGlossKept: 0, variantFormsAsAliases: 0,
+        aliasesQualified: 0, aliasesWithReading: 0, aliasesWithTraditional: 0,
     };
     PrepareEntries(entries, gbk, stats);
     const traditionalForms = TraditionalForms(entries, gbk);
     const generalSets = BuildGeneral(entries, traditionalForms, gbk, stats);
-    // As they stand beside their headwords: a variant form the source qualifies went to the aliases.
+    // As they stand beside their headwords: some variant forms went to the aliases.
     stats.traditionalForms = [...generalSets.byHead.values()].reduce((n, lineSet) => n + lineSet.traditional.length, 0);
     const generalLines = TableLines('general', generalSets, kGeneralForm, kGeneralCapacity, gbk, stats);
 
