@@ -243,7 +243,12 @@ function BuildGeneral(sourceEntries, traditionalForms, gbk, stats)
 
     // Any other pointer folds the headword into each entry it names, following chains of
     // pointers, as an alias with the variant's qualifier, traditional form and reading.
-    const pointerTarget = new Map(pointerEntries.map(e => [e.head, e.pointers[0].target]));
+    // Where each pointing headword leads, a form's pointer to its own headword aside (翺 "variant
+    // of 翱" where 翱 only says "see 翱翔").
+    const pointerTarget = new Map();
+    for (const entry of pointerEntries)
+        if (entry.pointers[0].target !== entry.head && !pointerTarget.has(entry.head))
+            pointerTarget.set(entry.head, entry.pointers[0].target);
     const meaningForms = new Set(entries.filter(e => e.usable && !e.pointerOnly).map(e => `${e.head}|${e.traditional}`));
     const unplaced = [];
     for (const entry of pointerEntries)

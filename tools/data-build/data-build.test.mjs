@@ -76,6 +76,10 @@ test('glosses become items: labels apart, references simplified, characters GBK 
         ['attosecond (10⁻¹⁸ s)', [Item('attosecond', '', '(10^-18 s)')]],
         ['Göttingen', [Item('Gottingen')]],
         ['(used in names)', [Item('(used in names)')]],
+        // A note GBK cannot write goes, not the gloss; a reference GBK can write only in its
+        // traditional form keeps that.
+        ['emoticon, e.g. (⇀‸↼)', [Item('emoticon')]],
+        ['used in 岭巆|岭𫶕[ling2 ying2]', [Item('used in 岭巆[líng yíng]')]],
     ];
     for (const [gloss, items] of cases)
         assert.deepEqual(GlossItems(gloss, gbk), items, gloss);

@@ -211,8 +211,13 @@ export function SplitLabels(item)
 // The items of one source gloss; null when GBK cannot hold it.
 export function GlossItems(gloss, gbk)
 {
-    const text = ToGbkCharacters(RewriteReferences(gloss, gbk), gbk);
-    if (text === null)
+    const rewritten = RewriteReferences(gloss, gbk);
+    // A note holding a character GBK lacks goes rather than the whole gloss ("check mark (✓)"),
+    // and an "e.g." left with nothing to show with it.
+    const text = ToGbkCharacters(rewritten, gbk) ??
+        ToGbkCharacters(rewritten.replace(/ ?\([^()]*\)/g, note => (ToGbkCharacters(note, gbk) === null ? '' : note))
+            .replace(/,? e\.g\.$/, ''), gbk);
+    if (text === null || text === '')
         return null;
     return SplitItems(text).map(SplitLabels).filter(item => item.core !== '');
 }
