@@ -60,12 +60,14 @@ SampleIndices(entries.length, Number(count), Number(seed)).forEach((index, n) =>
     const gloss = (Array.isArray(glosses) ? glosses : [glosses]).join(' / ');
     console.log(`${String(n + 1).padStart(3)}  source #${index}: ${simplified} ${traditional} [${pinyin}] ${gloss}`);
     const marked = `[${ToneMarks(pinyin, mark => gbk.Has(mark))}]`;
-    const found = linesOf.get(simplified) ?? [];
+    // A simplified form GBK cannot write leaves the traditional one to head the lines.
+    const head = gbk.Represents(simplified) ? simplified : traditional;
+    const found = linesOf.get(head) ?? [];
     // Of the headword's own lines those of this reading; the lines naming it as a variant.
-    const ofReading = found.filter(i => lines[i].includes(marked) || !lines[i].startsWith(`|${simplified}|`));
+    const ofReading = found.filter(i => lines[i].includes(marked) || !lines[i].startsWith(`|${head}|`));
     const shown = ofReading.length ? ofReading : found;
     for (const i of shown)
         console.log(`     line ${i + 1}: ${lines[i]}`);
     if (!shown.length)
-        console.log(gbk.Represents(simplified) ? '     (no line)' : `     (no line: GBK cannot write ${simplified})`);
+        console.log(gbk.Represents(head) ? '     (no line)' : `     (no line: GBK cannot write ${head})`);
 });
