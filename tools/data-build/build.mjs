@@ -14,7 +14,7 @@ import { ToneMarks } from './pinyin.mjs';
 import { ChemistryRules } from './chemistry.mjs';
 import { ApplyCorrections, ReadCorrections } from './corrections.mjs';
 import { ParseGlossary } from './glossary.mjs';
-import { AddAlias, UsedInItems, VariantAlias } from './variants.mjs';
+import { AddUsedInReadings, FoldPointers } from './variants.mjs';
 
 const kDataDir = path.join(path.dirname(new URL(import.meta.url).pathname), '..', '..', 'data');
 
@@ -224,86 +224,10 @@ function BuildGeneral(sourceEntries, traditionalForms, gbk, stats)
             ++stats.entriesKept;
         }
 
-    // "used in X" keeps its reading under the character itself (便 pián, 凰 huáng), a short
-    // line of its own.
+    // Entries that only point elsewhere keep their readings and fold in as aliases (variants.mjs).
     const pointerEntries = entries.filter(entry => entry.usable && entry.pointerOnly);
-    for (const entry of pointerEntries)
-    {
-        const items = UsedInItems(entry, gbk);
-        if (!items.length)
-            continue;
-        const known = sets.byHead.get(entry.head);
-        if (!known)
-            ++stats.usedInNewHeadwords;
-        else if (!known.readings.some(reading => reading.pinyin === entry.pinyin))
-            ++stats.usedInNewReadings;
-        sets.Add(entry, items, { ownLine: true });
-        ++stats.pointersUsedIn;
-    }
-
-    // Any other pointer folds the headword into each entry it names, following chains of
-    // pointers, as an alias with the variant's qualifier, traditional form and reading.
-    // Where each pointing headword leads, a form's pointer to its own headword aside (翺 "variant
-    // of 翱" where 翱 only says "see 翱翔").
-    const pointerTarget = new Map();
-    for (const entry of pointerEntries)
-        if (entry.pointers[0].target !== entry.head && !pointerTarget.has(entry.head))
-            pointerTarget.set(entry.head, entry.pointers[0].target);
-    const meaningForms = new Set(entries.filter(e => e.usable && !e.pointerOnly).map(e => `${e.head}|${e.traditional}`));
-    const unplaced = [];
-    for (const entry of pointerEntries)
-    {
-        let folded = false;
-        let sameHead = false;
-        entry.pointers.forEach((pointer, i) => {
-            if (pointer.how === 'used in')
-                return;
-            let target = pointer.target;
-            for (let hops = 0; hops < 5 && !sets.byHead.has(target) && pointerTarget.has(target); ++hops)
-                target = pointerTarget.get(target);
-            const lineSet = sets.byHead.get(target);
-            if (target === entry.head)
-            {
-                // A traditional form's own reading (一鬨而散 hòng) stays, with what it says.
-                // Another variant form ("old variant of 參|参[cān]") is an alias with its
-                // reading and qualifier, unless an entry with a meaning has it as its
-                // traditional form.
-                const form = entry.traditional;
-                if (lineSet && !lineSet.readings.some(reading => reading.pinyin === entry.pinyin))
-                    sets.Add(entry, GlossItems(entry.glosses[i] ?? '', gbk) ?? []);
-                else if (lineSet && lineSet.traditional.includes(form) && !meaningForms.has(`${entry.head}|${form}`))
-                {
-                    lineSet.traditional = lineSet.traditional.filter(other => other !== form);
-                    AddAlias(lineSet, VariantAlias({ ...entry, head: form }, entry.glosses[i], lineSet, () => false));
-                    ++stats.variantFormsAsAliases;
-                }
-                sameHead = true;
-            }
-            else if (lineSet)
-            {
-                const alias = VariantAlias(entry, entry.glosses[i], lineSet, form => Headword(form, gbk));
-                if (AddAlias(lineSet, alias))
-                {
-                    stats.aliasesQualified += Number(alias.qualifier !== '');
-                    stats.aliasesWithReading += Number(alias.pinyin !== '');
-                    stats.aliasesWithTraditional += Number(alias.traditional.length > 0);
-                }
-                folded = true;
-            }
-        });
-        if (folded)
-            ++stats.pointersFolded;
-        else if (sameHead)
-            ++stats.pointersSameHead;
-        else if (!UsedInItems(entry, gbk).length)
-            unplaced.push(entry);
-    }
-    // A pointer to no entry here stays as the source has it ("see 一字不漏[yī zì bù lòu]").
-    for (const entry of unplaced)
-    {
-        sets.Add(entry, entry.glosses.flatMap(gloss => GlossItems(gloss, gbk) ?? []));
-        ++stats.pointersNoTarget;
-    }
+    AddUsedInReadings(sets, pointerEntries, gbk, stats);
+    FoldPointers(sets, entries, pointerEntries, form => Headword(form, gbk), gbk, stats);
     // An entry without a gloss GBK can write keeps its headword, traditional form and
     // reading: a line with no gloss.
     for (const entry of entries)

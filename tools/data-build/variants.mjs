@@ -51,3 +51,90 @@ export function UsedInItems(entry, gbk)
     return entry.glosses.filter((gloss, i) => entry.pointers[i]?.how === 'used in')
         .flatMap(gloss => GlossItems(gloss, gbk) ?? []);
 }
+
+// "used in X" keeps its reading under the character itself (便 pián, 凰 huáng), a short line
+// of its own.
+export function AddUsedInReadings(sets, pointerEntries, gbk, stats)
+{
+    for (const entry of pointerEntries)
+    {
+        const items = UsedInItems(entry, gbk);
+        if (!items.length)
+            continue;
+        const known = sets.byHead.get(entry.head);
+        if (!known)
+            ++stats.usedInNewHeadwords;
+        else if (!known.readings.some(reading => reading.pinyin === entry.pinyin))
+            ++stats.usedInNewReadings;
+        sets.Add(entry, items, { ownLine: true });
+        ++stats.pointersUsedIn;
+    }
+}
+
+// Any other pointer folds its headword into each entry it names, following chains of
+// pointers, as an alias with the variant's qualifier, traditional form and reading. A
+// traditional form's pointer to its own headword: its own reading (一鬨而散 hòng) stays with
+// what it says; another variant form ("old variant of 參|参[cān]") becomes an alias with its
+// reading and qualifier, unless an entry with a meaning has it as its traditional form. A
+// pointer to no entry here stays as the source has it (巚 "variant of 巘[yǎn]").
+export function FoldPointers(sets, entries, pointerEntries, headword, gbk, stats)
+{
+    // Where each pointing headword leads, a form's pointer to its own headword aside (翺
+    // "variant of 翱" where 翱 only says "see 翱翔").
+    const pointerTarget = new Map();
+    for (const entry of pointerEntries)
+        if (entry.pointers[0].target !== entry.head && !pointerTarget.has(entry.head))
+            pointerTarget.set(entry.head, entry.pointers[0].target);
+    const meaningForms = new Set(entries.filter(entry => entry.usable && !entry.pointerOnly)
+        .map(entry => `${entry.head}|${entry.traditional}`));
+    const unplaced = [];
+    for (const entry of pointerEntries)
+    {
+        let folded = false;
+        let sameHead = false;
+        entry.pointers.forEach((pointer, i) => {
+            if (pointer.how === 'used in')
+                return;
+            let target = pointer.target;
+            for (let hops = 0; hops < 5 && !sets.byHead.has(target) && pointerTarget.has(target); ++hops)
+                target = pointerTarget.get(target);
+            const lineSet = sets.byHead.get(target);
+            const gloss = entry.glosses[i];
+            if (target === entry.head)
+            {
+                const form = entry.traditional;
+                if (lineSet && !lineSet.readings.some(reading => reading.pinyin === entry.pinyin))
+                    sets.Add(entry, GlossItems(gloss ?? '', gbk) ?? []);
+                else if (lineSet && lineSet.traditional.includes(form) && !meaningForms.has(`${entry.head}|${form}`))
+                {
+                    lineSet.traditional = lineSet.traditional.filter(other => other !== form);
+                    AddAlias(lineSet, VariantAlias({ ...entry, head: form }, gloss, lineSet, () => false));
+                    ++stats.variantFormsAsAliases;
+                }
+                sameHead = true;
+            }
+            else if (lineSet)
+            {
+                const alias = VariantAlias(entry, gloss, lineSet, headword);
+                if (AddAlias(lineSet, alias))
+                {
+                    stats.aliasesQualified += Number(alias.qualifier !== '');
+                    stats.aliasesWithReading += Number(alias.pinyin !== '');
+                    stats.aliasesWithTraditional += Number(alias.traditional.length > 0);
+                }
+                folded = true;
+            }
+        });
+        if (folded)
+            ++stats.pointersFolded;
+        else if (sameHead)
+            ++stats.pointersSameHead;
+        else if (!UsedInItems(entry, gbk).length)
+            unplaced.push(entry);
+    }
+    for (const entry of unplaced)
+    {
+        sets.Add(entry, entry.glosses.flatMap(gloss => GlossItems(gloss, gbk) ?? []));
+        ++stats.pointersNoTarget;
+    }
+}
