@@ -66,7 +66,8 @@ bool StopLoadersOnSignals()
                 EndBy(g_nSignal.load());
             // Cannot happen with a pipe of our own; should it, the signals act by default.
             for (const int nSignal : kStopSignals)
-                ::signal(nSignal, SIG_DFL);
+                if (struct sigaction now{}; ::sigaction(nSignal, nullptr, &now) == 0 && now.sa_handler == NoteStopSignal)
+                    ::signal(nSignal, SIG_DFL);
         }).detach();
     }
     catch (...)
@@ -86,7 +87,13 @@ bool StopLoadersOnSignals()
     action.sa_flags = SA_RESTART;
     action.sa_mask = stopSignals;
     for (const int nSignal : kStopSignals)
-        ::sigaction(nSignal, &action, nullptr);
+    {
+        // A signal ignored at start stays ignored: nohup, or a background job of a shell
+        // without job control, asks for exactly that.
+        struct sigaction atStart{};
+        if (::sigaction(nSignal, nullptr, &atStart) == 0 && atStart.sa_handler != SIG_IGN)
+            ::sigaction(nSignal, &action, nullptr);
+    }
     return true;
 }
 

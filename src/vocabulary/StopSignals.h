@@ -1,5 +1,6 @@
-// SIGTERM, SIGINT and SIGHUP still end the program, by the same signal, but only after every
-// loader has stopped and removed its plain file, so that no descrambled text stays on disk.
+// SIGTERM, SIGINT and SIGHUP, unless ignored at start, still end the program, by the same signal,
+// but only after every loader has stopped and removed its plain file, so that no descrambled
+// text stays on disk.
 #pragma once
 
 // Call once, early in main. The handler only notes the signal; a thread of its own then
