@@ -16,6 +16,7 @@ constexpr int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 int g_fdNoted = -1;  // the write end of the pipe the handler notes signals in
 std::atomic<int> g_nSignal{0};
+std::atomic<void (*)()> g_pfnBeforeEnd{nullptr};
 static_assert(std::atomic<int>::is_always_lock_free, "used by a signal handler");
 
 extern "C" void NoteStopSignal(int nSignal)
@@ -31,6 +32,8 @@ extern "C" void NoteStopSignal(int nSignal)
 [[noreturn]] void EndBy(int nSignal)
 {
     LoaderThreads::StopAll();
+    if (void (*const pfn)() = g_pfnBeforeEnd.load())
+        pfn();
     struct sigaction action{};
     action.sa_handler = SIG_DFL;
     ::sigaction(nSignal, &action, nullptr);
@@ -101,4 +104,9 @@ void ExitIfStopSignalled()
 {
     if (const int nSignal = g_nSignal.load())
         EndBy(nSignal);
+}
+
+void SetBeforeStopEnd(void (*pfn)())
+{
+    g_pfnBeforeEnd.store(pfn);
 }

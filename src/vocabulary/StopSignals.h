@@ -11,3 +11,7 @@ bool StopLoadersOnSignals();
 // For a main thread that waited for its loaders: when they ended because such a signal
 // came, ends the process by it now instead of going on.
 void ExitIfStopSignalled();
+
+// For a program that changes its terminal's modes: pfn runs on the stopping thread just before
+// the process ends by a stop signal, to put them back. It must take no lock the program holds.
+void SetBeforeStopEnd(void (*pfn)());
