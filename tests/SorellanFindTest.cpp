@@ -70,6 +70,14 @@ TEST(SorellanFindTest, EachRunGivesItsOutputMessagesAndExitStatus)
         {{"--raw", "apple"}, "<\xBE\xAB> fruit apple \xC6\xBB\xB9\xFB\n\r\n<\xC0\xA9> pineapple \xB7\xEF\xC0\xE6\n\r\n\0"
                             "apple acid|\xC6\xBB\xB9\xFB\xCB\xE1\n\r\n\0"s},
         {{"  \xB1\xBD ", "--raw"}, "\0benzene|\xB1\xBD\n\r\n\0"s},
+        // Every query given gets its answer there, a blank one the window's: every entry.
+        {{"--raw", " ", "x"}, [] {
+             std::string out = "<\xC0\xA9> fruit apple \xC6\xBB\xB9\xFB\n\r\n<\xC0\xA9> pineapple \xB7\xEF\xC0\xE6\n\r\n"
+                               "<\xC0\xA9> what? \xCA\xB2\xC3\xB4\n\r\n";
+             for (int i = 0; i < 47; ++i) out += "<\xC0\xA9> cations " + std::to_string(i) + "\n\r\n";  // 50 at most
+             for (std::size_t pos = 0, end; (end = kTechnical.find('\n', pos)) != std::string::npos; pos = end + 1)
+                 out += (pos == 0 ? "\0"s : "") + kTechnical.substr(pos, end - pos) + "\n\r\n";
+             return out + "\0<\xC0\xA9> an ion x\n\r\n\0\0"s; }()},
         // UTF-8, one entry a line; case matters unless -i; a blank argument is skipped.
         {{"apple", "", "Apple"}, kApple + "\nQuery: Apple" + kNothing},
         {{"-iw", "APPLE"}, "Query: APPLE\nGeneral (1):\n  <精> fruit apple 苹果\nTechnical (1):\n  apple acid|苹果酸\n"},
@@ -86,12 +94,14 @@ TEST(SorellanFindTest, EachRunGivesItsOutputMessagesAndExitStatus)
         // "--" ends the options; what GBK lacks, and bad UTF-8, match nothing.
         {{"--", "-i"}, "Query: -i" + kNothing},
         {{"what\U0001F600", "what\xFF"}, "Query: what\uFFFD" + kNothing + "\nQuery: what\uFFFD" + kNothing},
-        // Queries a line from standard input, blank ones skipped; JSON, one object a query.
+        // Queries a line from standard input, blank ones skipped; JSON, one object a query, a
+        // blank one too.
         {{}, kApple + "\nQuery: zzz" + kNothing, kLoaded, 0, kBoth, "apple\r\n \n , ;\n  zzz  \n"},
         {{"--json"},
          "{\"query\":\"apple\",\"exact\":[\"fruit apple 苹果\"],\"expanded\":[\"pineapple 凤梨\"],\"technical\":[\"apple acid|苹果酸\"]}\n"
          "{\"query\":\"苹果 酸\",\"exact\":[],\"expanded\":[],\"technical\":[\"apple acid|苹果酸\"]}\n"
-         "{\"query\":\"\\\"\\\\\",\"exact\":[],\"expanded\":[],\"technical\":[]}\n", kLoaded, 0, kBoth, "apple\n苹果 酸\n\"\\\n"},
+         "{\"query\":\"\\\"\\\\\",\"exact\":[],\"expanded\":[],\"technical\":[]}\n"
+         "{\"query\":\",\",\"exact\":[],\"expanded\":[\"fruit apple 苹果\",…", kLoaded, 0, kBoth, "apple\n苹果 酸\n\"\\\n , \n"},
         // Where the vocabularies come from: here (every other row), --dir, else the per-user copies.
         {{"--dir", "../home", "-v", "benzene"}, kBenzene,
          kGeneralGone + "sorellan-find: loading the vocabularies in ~/home\n" + kLoaded, 0,
