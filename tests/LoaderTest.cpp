@@ -181,10 +181,10 @@ TEST(Loader, ThreadProceduresLoadTheGlobalTablesAndAThreadThatCannotStartIsAFail
               std::tuple(Events{"acid|\xCB\xE1\n", "base|\xBC\xEE\n"}, Events{kTechnicalText}, 2, 2u));
 }
 
-TEST(StatusLine, TextsThatOnlySayALoadBeganOrEndedNeverHideAFailure)
+TEST(StatusLine, TextsThatOnlySayALoadWaitsBeganOrEndedNeverHideAFailure)
 {
     for (const char* szShown : {kszGeneralMissing, kszTechnicalMissing, kszGeneralFailed, kszTechnicalFailed, kszGeneralTruncated, kszTechnicalTruncated})
-        for (const char* szNext : {kszTechnicalLoading, kszTechnicalLoaded})
+        for (const char* szNext : {kszWaitingForOtherCopy, kszTechnicalLoading, kszTechnicalLoaded})
             EXPECT_FALSE(ReplacesStatusText(szShown, szNext)) << szShown;
     EXPECT_TRUE(ReplacesStatusText(kszTechnicalLoading, kszTechnicalLoaded) && ReplacesStatusText(kszWaitingForOtherCopy, kszTechnicalLoading) &&
                 ReplacesStatusText(kszGeneralMissing, kszTechnicalFailed) && ReplacesStatusText(kszGeneralFailed, kszGeneralTruncated));
