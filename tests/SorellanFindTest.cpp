@@ -117,6 +117,8 @@ TEST(SorellanFindTest, EachRunGivesItsOutputMessagesAndExitStatus)
          [](const std::string& dir) { std::filesystem::create_directory(dir + "/0.voca"); Files("", kTechnical)(dir); }},
         {{"qqqq"}, kQqqq, "词汇文件不存在! (17.voca: not a regular file)\n", 0,
          [](const std::string& dir) { Files(kGeneral, "")(dir); mkfifo((dir + "/17.voca").c_str(), 0644); }},
+        {{"qqqq"}, kQqqq, "文件0.voca不存在! (Temp_Test_Quillon0.pyq has other names; not touched)\n" + kLoaded, 0,
+         [](const std::string& dir) { kBoth(dir); ::link((dir + "/0.voca").c_str(), (dir + "/Temp_Test_Quillon0.pyq").c_str()); }},
         {{"--dir", ".", "apple"}, "", kGeneralGone + kTechnicalGone, 1, kNone},
         {{"--dir", "missing", "apple"}, "", "sorellan-find: missing: No such file or directory\n", 1, kNone},
         // Usage errors come before any load; help and version need none.
@@ -140,12 +142,13 @@ TEST(SorellanFindTest, EachRunGivesItsOutputMessagesAndExitStatus)
         const std::string work = scratch / "work";
         for (const std::string& path : {work, scratch / "home"}) std::filesystem::create_directories(path);
         test.setup(work);
+        const auto before = ListDirectory(work);
         const Lines environment{"HOME=" + scratch / "home", "PATH=/usr/bin:/bin", tilde(test.variable)};
         const RunResult run = RunProgram(SORELLAN_FIND_PATH, test.args, work, test.input, environment);
         const std::size_t nCompared = test.out.ends_with("…") ? test.out.size() - 3 : std::string::npos;
         EXPECT_EQ(std::pair(run.nExit, run.out.substr(0, nCompared)), std::pair(test.nExit, test.out.substr(0, nCompared)));
         EXPECT_EQ(SortedLines(run.err), SortedLines(tilde(test.err))) << run.err;
-        for (const auto& [name, text] : ListDirectory(work)) EXPECT_TRUE(name.ends_with(".voca")) << name;
+        for (const auto& [name, text] : ListDirectory(work)) EXPECT_TRUE(name.ends_with(".voca") || before.contains(name)) << name;
         for (const std::string name : {"/0.voca", "/17.voca"})
             EXPECT_TRUE(!test.szLoadedIn || ReadFile(scratch / test.szLoadedIn + name) == ReadFile(LEXIVANT2_DATA_DIR + name));
     }

@@ -44,7 +44,7 @@ public:
             *m_load.pbFileOk = 0;
         const PlainFile::CreateResult created =
             m_plain.Create(m_load.szPlainFile, StopFlag(), [this] { ShowWaiting(); });
-        if (created == PlainFile::CreateResult::kFailed)
+        if (created == PlainFile::CreateResult::kFailed || created == PlainFile::CreateResult::kHasOtherNames)
             *m_load.pbFileOk = 0;
         Step(LoadStep::kOpened, m_plain.WriteFd());
         if (Stopped() || created == PlainFile::CreateResult::kStopped)

@@ -12,6 +12,7 @@
 
 #include "GbkConversion.h"
 #include "vocabulary/FileHandle.h"
+#include "vocabulary/PlainFile.h"
 #include "vocabulary/StatusTexts.h"
 #include "vocabulary/VocabularyLoader.h"
 
@@ -61,19 +62,23 @@ std::string WhyNotOpened(const char* szVocabularyFile, const char* szPlainFile)
         if (::fstat(file.Get(), &st) == 0 && !S_ISREG(st.st_mode))
             return Reason(szVocabularyFile, "not a regular file");
     }
-    struct stat st{};
-    if (::lstat(szPlainFile, &st) != 0)
+    int nErrno = 0;
+    switch (InspectPlainFileName(szPlainFile, &nErrno))
     {
-        if (errno == ENOENT && ::access(".", W_OK | X_OK) != 0)
-            return Reason(szPlainFile, std::string("cannot be created: ") + std::strerror(errno));
-        return errno == ENOENT ? std::string() : Reason(szPlainFile, std::strerror(errno));
-    }
-    if (S_ISLNK(st.st_mode))
+    case PlainFileName::kUsable:
+        return {};
+    case PlainFileName::kCannotCreate:
+        return Reason(szPlainFile, std::string("cannot be created: ") + std::strerror(nErrno));
+    case PlainFileName::kCannotOpen:
+        return Reason(szPlainFile, std::strerror(nErrno));
+    case PlainFileName::kSymbolicLink:
         return Reason(szPlainFile, "is a symbolic link, never followed");
-    if (!S_ISREG(st.st_mode))
+    case PlainFileName::kNotRegular:
         return Reason(szPlainFile, "not a regular file");
-    const FileHandle plain(::open(szPlainFile, O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
-    return plain.IsOpen() ? std::string() : Reason(szPlainFile, std::strerror(errno));
+    case PlainFileName::kHasOtherNames:
+        return std::string(szPlainFile) + " has other names; not touched";
+    }
+    return {};
 }
 
 PlainFileSweep::PlainFileSweep()
