@@ -144,7 +144,7 @@ TEST(Loader, WaitForAnotherCopysPlainFileShowsAndEndsWhenStoppedOrLetGo)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         bLetGo ? (void)other.Close() : load.target.RequestStop();
         loader.join();
-        EXPECT_EQ(load.target.Events(), (bLetGo ? Events{kszWaitingForOtherCopy, kszTechnicalLoading, kszTechnicalLoaded, kFindEvent}
+        EXPECT_EQ(load.target.Events(), (bLetGo ? Events{kszWaitingForOtherCopy, kszLoading, kszLoaded, kFindEvent}
                                                 : Events{kszWaitingForOtherCopy}));
         EXPECT_EQ(FileExists(load.plainPath) ? ReadFile(load.plainPath) : "<removed>", bLetGo ? "<removed>" : "another copy's text");
     }
@@ -162,7 +162,7 @@ TEST(Loader, ThreadProceduresLoadTheGlobalTablesAndAThreadThatCannotStartIsAFail
     std::filesystem::current_path(dir.Path());
     // Threads are started general first; the two loaders' events interleave, so they are sorted.
     for (const auto& [nUnstartable, events] : {std::pair{1, Events{kFindEvent, kszTechnicalFailed}},
-                                               {0, {kFindEvent, kszGeneralFailed, kszTechnicalLoaded, kszTechnicalLoading}}})
+                                               {0, {kFindEvent, kszGeneralFailed, kszLoaded, kszLoading}}})
     {
         RecordingTarget target;
         int nStarted = 0;
@@ -184,8 +184,8 @@ TEST(Loader, ThreadProceduresLoadTheGlobalTablesAndAThreadThatCannotStartIsAFail
 TEST(StatusLine, TextsThatOnlySayALoadWaitsBeganOrEndedNeverHideAFailure)
 {
     for (const char* szShown : {kszGeneralMissing, kszTechnicalMissing, kszGeneralFailed, kszTechnicalFailed, kszGeneralTruncated, kszTechnicalTruncated})
-        for (const char* szNext : {kszWaitingForOtherCopy, kszTechnicalLoading, kszTechnicalLoaded})
+        for (const char* szNext : {kszWaitingForOtherCopy, kszLoading, kszLoaded})
             EXPECT_FALSE(ReplacesStatusText(szShown, szNext)) << szShown;
-    EXPECT_TRUE(ReplacesStatusText(kszTechnicalLoading, kszTechnicalLoaded) && ReplacesStatusText(kszWaitingForOtherCopy, kszTechnicalLoading) &&
+    EXPECT_TRUE(ReplacesStatusText(kszLoading, kszLoaded) && ReplacesStatusText(kszWaitingForOtherCopy, kszLoading) &&
                 ReplacesStatusText(kszGeneralMissing, kszTechnicalFailed) && ReplacesStatusText(kszGeneralFailed, kszGeneralTruncated));
 }

@@ -9,7 +9,7 @@
 // True when `next`, a loader's text, may replace `shown` on the status line.
 inline bool ReplacesStatusText(std::string_view shown, std::string_view next)
 {
-    const bool bProgress = next == kszWaitingForOtherCopy || next == kszTechnicalLoading || next == kszTechnicalLoaded;
+    const bool bProgress = next == kszWaitingForOtherCopy || next == kszLoading || next == kszLoaded;
     const bool bWentWrong = shown == kszGeneralMissing || shown == kszTechnicalMissing ||
                             shown == kszGeneralFailed || shown == kszTechnicalFailed ||
                             shown == kszGeneralTruncated || shown == kszTechnicalTruncated;

@@ -127,11 +127,11 @@ private:
     }
     const char* LoadingText() const
     {
-        return m_bWaited && !m_load.szLoadingText ? kszTechnicalLoading : m_load.szLoadingText;
+        return m_bWaited && !m_load.szLoadingText ? kszLoading : m_load.szLoadingText;
     }
     const char* LoadedText() const
     {
-        return m_bWaited && !m_load.szLoadedText ? kszTechnicalLoaded : m_load.szLoadedText;
+        return m_bWaited && !m_load.szLoadedText ? kszLoaded : m_load.szLoadedText;
     }
 
     void Abandon() { m_plain.Remove(); }
@@ -145,16 +145,29 @@ private:
 
 VocabularyLoad GeneralVocabularyLoad()
 {
-    return {g_szGeneralFile, g_szGeneralPlainFile, kGeneralKey, &g_generalVocabulary,
-            &g_bGeneralFileOk, nullptr, nullptr, kszGeneralMissing, kszGeneralFailed,
-            kszGeneralTruncated, {}};
+    // Quiet while it loads: the status line says what the technical load does.
+    return {.szVocabularyFile = g_szGeneralFile,
+            .szPlainFile = g_szGeneralPlainFile,
+            .key = kGeneralKey,
+            .pTable = &g_generalVocabulary,
+            .pbFileOk = &g_bGeneralFileOk,
+            .szMissingText = kszGeneralMissing,
+            .szFailedText = kszGeneralFailed,
+            .szTruncatedText = kszGeneralTruncated};
 }
 
 VocabularyLoad TechnicalVocabularyLoad()
 {
-    return {g_szTechnicalFile, g_szTechnicalPlainFile, kTechnicalKey, &g_technicalVocabulary,
-            &g_bTechnicalFileOk, kszTechnicalLoading, kszTechnicalLoaded, kszTechnicalMissing,
-            kszTechnicalFailed, kszTechnicalTruncated, {}};
+    return {.szVocabularyFile = g_szTechnicalFile,
+            .szPlainFile = g_szTechnicalPlainFile,
+            .key = kTechnicalKey,
+            .pTable = &g_technicalVocabulary,
+            .pbFileOk = &g_bTechnicalFileOk,
+            .szLoadingText = kszLoading,
+            .szLoadedText = kszLoaded,
+            .szMissingText = kszTechnicalMissing,
+            .szFailedText = kszTechnicalFailed,
+            .szTruncatedText = kszTechnicalTruncated};
 }
 
 void LoadVocabulary(const VocabularyLoad& load, StatusTarget& target)

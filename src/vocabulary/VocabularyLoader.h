@@ -27,19 +27,20 @@ enum class LoadStep
     kEntriesRead,     // the table is filled
 };
 
+// Filled with designated initialisers: the fields say which text is which.
 struct VocabularyLoad
 {
-    const char* szVocabularyFile;
-    const char* szPlainFile;
-    ScrambleKey key;
-    VocabularyTable* pTable;
-    int* pbFileOk;
-    const char* szLoadingText;    // nullptr: nothing shown when loading starts
-    const char* szLoadedText;     // nullptr: nothing shown when loading ends
-    const char* szMissingText;    // a file cannot be opened
-    const char* szFailedText;     // the load failed after both files were opened
-    const char* szTruncatedText;  // the table filled up before the file ended
-    std::function<void(LoadStep, int fd)> onStep;  // tests only; fd is -1 but where noted
+    const char* szVocabularyFile = nullptr;
+    const char* szPlainFile = nullptr;
+    ScrambleKey key{};
+    VocabularyTable* pTable = nullptr;
+    int* pbFileOk = nullptr;
+    const char* szLoadingText = nullptr;    // nullptr: nothing shown when loading starts
+    const char* szLoadedText = nullptr;     // nullptr: nothing shown when loading ends
+    const char* szMissingText = nullptr;    // a file cannot be opened
+    const char* szFailedText = nullptr;     // the load failed after both files were opened
+    const char* szTruncatedText = nullptr;  // the table filled up before the file ended
+    std::function<void(LoadStep, int fd)> onStep = {};  // tests only; fd is -1 but where noted
 };
 
 VocabularyLoad GeneralVocabularyLoad();
