@@ -181,11 +181,12 @@ TEST(Loader, ThreadProceduresLoadTheGlobalTablesAndAThreadThatCannotStartIsAFail
               std::tuple(Events{"acid|\xCB\xE1\n", "base|\xBC\xEE\n"}, Events{kTechnicalText}, 2, 2u));
 }
 
-TEST(StatusLine, TextsThatOnlySayALoadWaitsBeganOrEndedNeverHideAFailure)
+TEST(StatusLine, ReportsThatOnlySayALoadWaitsBeganOrEndedNeverHideAFailure)
 {
-    for (const char* szShown : {kszGeneralMissing, kszTechnicalMissing, kszGeneralFailed, kszTechnicalFailed, kszGeneralTruncated, kszTechnicalTruncated})
-        for (const char* szNext : {kszWaitingForOtherCopy, kszLoading, kszLoaded})
-            EXPECT_FALSE(ReplacesStatusText(szShown, szNext)) << szShown;
-    EXPECT_TRUE(ReplacesStatusText(kszLoading, kszLoaded) && ReplacesStatusText(kszWaitingForOtherCopy, kszLoading) &&
-                ReplacesStatusText(kszGeneralMissing, kszTechnicalFailed) && ReplacesStatusText(kszGeneralFailed, kszGeneralTruncated));
+    using enum LoadEvent;
+    for (const LoadEvent shown : {kMissing, kFailed, kTruncated})
+        for (const LoadEvent next : {kWaiting, kLoading, kLoaded})
+            EXPECT_FALSE(ReplacesStatusText(shown, next)) << int(shown) << " " << int(next);
+    EXPECT_TRUE(ReplacesStatusText(kLoading, kLoaded) && ReplacesStatusText(kWaiting, kLoading) && ReplacesStatusText(kMissing, kFailed) &&
+                ReplacesStatusText(kFailed, kTruncated) && ReplacesStatusText(std::nullopt, kLoading));
 }

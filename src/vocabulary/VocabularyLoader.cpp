@@ -54,10 +54,10 @@ public:
         {
             // The plain file that could be created stays behind, empty.
             m_plain.CloseAndUnlock();
-            return Report(m_load.szMissingText);
+            return Report(LoadEvent::kMissing, m_load.szMissingText);
         }
 
-        Report(LoadingText());
+        Report(LoadEvent::kLoading, LoadingText());
         // A table without slots is one whose memory could not be reserved.
         if (created != PlainFile::CreateResult::kCreated || m_load.pTable->GetCapacity() <= 0)
             return Fail();
@@ -86,7 +86,10 @@ public:
         if (read == ReadResult::kReadError)
             return Fail();
 
-        Report(read == ReadResult::kTableFull ? m_load.szTruncatedText : LoadedText());
+        if (read == ReadResult::kTableFull)
+            Report(LoadEvent::kTruncated, m_load.szTruncatedText);
+        else
+            Report(LoadEvent::kLoaded, LoadedText());
         if (!Stopped())
             m_target.EnableFind();
         m_plain.Remove();
@@ -97,17 +100,17 @@ public:
     void Fail()
     {
         m_plain.Remove();
-        Report(m_load.szFailedText);
+        Report(LoadEvent::kFailed, m_load.szFailedText);
     }
 
 private:
     const std::atomic<bool>* StopFlag() const { return &m_target.StopFlag(); }
     bool Stopped() const { return m_target.StopRequested(); }
 
-    void Report(const char* szText)
+    void Report(LoadEvent event, const char* szText)
     {
         if (szText && !Stopped())
-            m_target.SetStatusText(szText);
+            m_target.Report({event, szText, m_load.szVocabularyFile, m_load.szPlainFile});
     }
 
     void Step(LoadStep step, int fd = -1)
@@ -122,7 +125,7 @@ private:
     void ShowWaiting()
     {
         if (!m_bWaited)
-            Report(kszWaitingForOtherCopy);
+            Report(LoadEvent::kWaiting, kszWaitingForOtherCopy);
         m_bWaited = true;
     }
     const char* LoadingText() const
@@ -189,7 +192,7 @@ void ReportLoadNotStarted(const VocabularyLoad& load, StatusTarget& target) noex
     try
     {
         if (!target.StopRequested())
-            target.SetStatusText(load.szFailedText);
+            target.Report({LoadEvent::kFailed, load.szFailedText, load.szVocabularyFile, load.szPlainFile});
     }
     catch (...)
     {

@@ -13,7 +13,6 @@
 #include "GbkConversion.h"
 #include "vocabulary/FileHandle.h"
 #include "vocabulary/PlainFile.h"
-#include "vocabulary/StatusTexts.h"
 #include "vocabulary/VocabularyLoader.h"
 
 namespace
@@ -26,16 +25,15 @@ std::string Reason(std::string_view file, std::string_view why)
 const char* const kPlainFiles[] = {g_szGeneralPlainFile, g_szTechnicalPlainFile};
 }  // namespace
 
-void StderrStatusTarget::SetStatusText(const char* szText)
+void StderrStatusTarget::Report(const LoadReport& report)
 {
     std::lock_guard lock(m_mutex);  // both loaders report here (and strerror is not theirs to share)
+    const char* const szText = report.szText;
     try
     {
         std::string why;
-        if (std::string_view(szText) == kszGeneralMissing)
-            why = WhyNotOpened(g_szGeneralFile, g_szGeneralPlainFile);
-        else if (std::string_view(szText) == kszTechnicalMissing)
-            why = WhyNotOpened(g_szTechnicalFile, g_szTechnicalPlainFile);
+        if (report.event == LoadEvent::kMissing)
+            why = WhyNotOpened(report.szVocabularyFile, report.szPlainFile);
         std::string line = GbkToUtf8(szText);
         if (!why.empty())
             line += " (" + why + ")";
