@@ -79,6 +79,15 @@ PlainFileName InspectPlainFileName(const std::string& path, int* pnErrno)
     return ::fstat(file.Get(), &st) == 0 ? JudgeOpened(st) : PlainFileName::kCannotOpen;
 }
 
+void RemoveEmptyPlainFile(const std::string& path)
+{
+    const FileHandle file(::open(path.c_str(), kOpenFlags));
+    struct stat st{};
+    if (file.IsOpen() && ::flock(file.Get(), LOCK_EX | LOCK_NB) == 0 && ::fstat(file.Get(), &st) == 0 &&
+        JudgeOpened(st) == PlainFileName::kUsable && st.st_size == 0 && NamesFile(path, file.Get()))
+        ::unlink(path.c_str());
+}
+
 PlainFile::~PlainFile()
 {
     CloseAndUnlock();

@@ -24,6 +24,11 @@ enum class PlainFileName
 // could not be made there. *pnErrno is set for kCannotCreate and kCannotOpen.
 PlainFileName InspectPlainFileName(const std::string& path, int* pnErrno);
 
+// Removes the file at `path` when it is an empty plain file no load holds: a regular file of
+// one name, taken under its lock as a load takes it, so a load filling it meanwhile keeps it.
+// For a program that ends without using the plain file a load of its own left behind.
+void RemoveEmptyPlainFile(const std::string& path);
+
 class PlainFile
 {
 public:

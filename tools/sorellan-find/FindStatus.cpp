@@ -1,9 +1,7 @@
 #include "FindStatus.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -91,18 +89,6 @@ PlainFileSweep::PlainFileSweep()
 void PlainFileSweep::RemoveLeftovers() const
 {
     for (int i = 0; i < 2; ++i)
-    {
-        if (m_bExisted[i])
-            continue;
-        // Under its lock, as the loaders remove theirs: a window loading in this directory
-        // meanwhile holds the lock on the file it fills.
-        const FileHandle file(::open(kPlainFiles[i], O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
-        struct stat byFd{}, byName{};
-        if (!file.IsOpen() || ::flock(file.Get(), LOCK_EX | LOCK_NB) != 0 ||
-            ::fstat(file.Get(), &byFd) != 0 || !S_ISREG(byFd.st_mode) || byFd.st_size != 0 ||
-            ::lstat(kPlainFiles[i], &byName) != 0 || byName.st_ino != byFd.st_ino ||
-            byName.st_dev != byFd.st_dev)
-            continue;
-        ::unlink(kPlainFiles[i]);
-    }
+        if (!m_bExisted[i])
+            RemoveEmptyPlainFile(kPlainFiles[i]);
 }
