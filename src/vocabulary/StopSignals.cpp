@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "vocabulary/FileHandle.h"
-#include "vocabulary/LoaderThreads.h"
+#include "vocabulary/LoaderRegistry.h"
 
 namespace
 {
@@ -31,7 +31,7 @@ extern "C" void NoteStopSignal(int nSignal)
 
 [[noreturn]] void EndBy(int nSignal)
 {
-    LoaderThreads::StopAll();
+    LoaderRegistry::StopAll();
     if (void (*const pfn)() = g_pfnBeforeEnd.load())
         pfn();
     struct sigaction action{};
