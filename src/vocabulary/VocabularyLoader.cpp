@@ -1,5 +1,6 @@
 #include "vocabulary/VocabularyLoader.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -17,20 +18,26 @@ const char g_szTechnicalPlainFile[] = "Temp_Test_Quillon2.pyq";
 int g_bGeneralFileOk = 1;
 int g_bTechnicalFileOk = 1;
 
+VocabularyFileOpen OpenVocabularyFile(const char* szPath, FileHandle& file, int* pnErrno)
+{
+    file = FileHandle(::open(szPath, O_RDWR | O_CLOEXEC | O_NONBLOCK));
+    struct stat st{};
+    if (!file.IsOpen() || ::fstat(file.Get(), &st) != 0)
+    {
+        *pnErrno = errno;
+        file.Close();
+        return VocabularyFileOpen::kCannotOpen;
+    }
+    if (!S_ISREG(st.st_mode))
+    {
+        file.Close();
+        return VocabularyFileOpen::kNotRegular;
+    }
+    return VocabularyFileOpen::kOpened;
+}
+
 namespace
 {
-// Opened for reading and writing though only read, so that a vocabulary this user may not
-// write is refused like a missing one: the status line has one text for both, and
-// sorellan-find tells them apart. Only a regular file counts; a FIFO or a device would
-// hang the load or never end.
-FileHandle OpenVocabularyFile(const char* szPath)
-{
-    FileHandle file(::open(szPath, O_RDWR | O_CLOEXEC | O_NONBLOCK));
-    struct stat st{};
-    if (!file.IsOpen() || ::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode))
-        return FileHandle();
-    return file;
-}
 
 class LoadRun
 {
@@ -39,8 +46,9 @@ public:
 
     void Run()
     {
-        FileHandle vocabulary = OpenVocabularyFile(m_load.szVocabularyFile);
-        if (!vocabulary.IsOpen())
+        FileHandle vocabulary;
+        int nErrno = 0;
+        if (OpenVocabularyFile(m_load.szVocabularyFile, vocabulary, &nErrno) != VocabularyFileOpen::kOpened)
             *m_load.pbFileOk = 0;
         const PlainFile::CreateResult created =
             m_plain.Create(m_load.szPlainFile, StopFlag(), [this] { ShowWaiting(); });

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "vocabulary/Descramble.h"
+#include "vocabulary/FileHandle.h"
 
 class StatusTarget;
 class VocabularyTable;
@@ -45,6 +46,13 @@ struct VocabularyLoad
 
 VocabularyLoad GeneralVocabularyLoad();
 VocabularyLoad TechnicalVocabularyLoad();
+
+// Opens a vocabulary file as a load does, for reading and writing though only read, so that
+// one this user may not write is refused like a missing one: the status line has one text
+// for both, and sorellan-find tells them apart. Only a regular file counts; a FIFO or a
+// device would hang the load or never end. *pnErrno is set for kCannotOpen.
+enum class VocabularyFileOpen { kOpened, kCannotOpen, kNotRegular };
+VocabularyFileOpen OpenVocabularyFile(const char* szPath, FileHandle& file, int* pnErrno);
 
 // Runs one load to its end: descrambles the vocabulary file into the plain file, reads the
 // entries into the table, reports through the target and opens the Find gate on success.

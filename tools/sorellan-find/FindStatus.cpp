@@ -1,6 +1,5 @@
 #include "FindStatus.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -49,16 +48,13 @@ void StderrStatusTarget::Report(const LoadReport& report)
 
 std::string WhyNotOpened(const char* szVocabularyFile, const char* szPlainFile)
 {
-    // The loader opens the vocabulary file for update, so a read-only one fails too.
-    {
-        FileHandle file(::open(szVocabularyFile, O_RDWR | O_CLOEXEC | O_NONBLOCK));
-        struct stat st{};
-        if (!file.IsOpen())
-            return Reason(szVocabularyFile, std::strerror(errno));
-        if (::fstat(file.Get(), &st) == 0 && !S_ISREG(st.st_mode))
-            return Reason(szVocabularyFile, "not a regular file");
-    }
+    FileHandle vocabulary;
     int nErrno = 0;
+    const VocabularyFileOpen opened = OpenVocabularyFile(szVocabularyFile, vocabulary, &nErrno);
+    if (opened == VocabularyFileOpen::kCannotOpen)
+        return Reason(szVocabularyFile, std::strerror(nErrno));
+    if (opened == VocabularyFileOpen::kNotRegular)
+        return Reason(szVocabularyFile, "not a regular file");
     switch (InspectPlainFileName(szPlainFile, &nErrno))
     {
     case PlainFileName::kUsable:
