@@ -22,7 +22,7 @@ namespace
 class SilentTarget final : public StatusTarget
 {
 public:
-    void SetStatusText(const char*) override {}
+    void Report(const LoadReport&) override {}
     void EnableFind() override {}
 };
 

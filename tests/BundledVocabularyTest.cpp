@@ -19,7 +19,7 @@ TEST(BundledVocabulary, LoadsThroughTheRealLoadersAndAnswersKnownLookups)
     WriteFile(general.vocabularyPath, ReadFile(LEXIVANT2_DATA_DIR "/0.voca"));
     WriteFile(technical.vocabularyPath, ReadFile(LEXIVANT2_DATA_DIR "/17.voca"));
     EXPECT_EQ(general.Run(), Strings{kFindEvent});
-    EXPECT_EQ(technical.Run(), (Strings{kszTechnicalLoading, kszTechnicalLoaded, kFindEvent}));
+    EXPECT_EQ(technical.Run(), (Strings{kszLoading, kszLoaded, kFindEvent}));
     for (const TestLoad* p : {&general, &technical}) EXPECT_TRUE(p->bFileOk == 1 && !FileExists(p->plainPath));
     // Far fewer: a damaged or wrong file.
     EXPECT_TRUE(general.table.GetCount() >= 100000 && technical.table.GetCount() >= 8500);

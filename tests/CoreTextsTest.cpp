@@ -16,8 +16,8 @@ TEST(CoreTexts, AreTheChineseTextsInGbk)
         return iconv(cd, &pIn, &nIn, &pOut, &nOut) == 0 ? out.substr(0, out.size() - nOut) : "<not GBK>";
     };
     const std::pair<const char*, const char*> texts[] = {
-        {kszTechnicalLoading, "读取词汇..."},
-        {kszTechnicalLoaded, "词汇读取完成!"},
+        {kszLoading, "读取词汇..."},
+        {kszLoaded, "词汇读取完成!"},
         {kszGeneralMissing, "文件0.voca不存在!"},
         {kszTechnicalMissing, "词汇文件不存在!"},
         {kszGeneralFailed, "文件0.voca读取失败!"},

@@ -144,7 +144,7 @@ TEST(Loader, WaitForAnotherCopysPlainFileShowsAndEndsWhenStoppedOrLetGo)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         bLetGo ? (void)other.Close() : load.target.RequestStop();
         loader.join();
-        EXPECT_EQ(load.target.Events(), (bLetGo ? Events{kszWaitingForOtherCopy, kszTechnicalLoading, kszTechnicalLoaded, kFindEvent}
+        EXPECT_EQ(load.target.Events(), (bLetGo ? Events{kszWaitingForOtherCopy, kszLoading, kszLoaded, kFindEvent}
                                                 : Events{kszWaitingForOtherCopy}));
         EXPECT_EQ(FileExists(load.plainPath) ? ReadFile(load.plainPath) : "<removed>", bLetGo ? "<removed>" : "another copy's text");
     }
@@ -162,7 +162,7 @@ TEST(Loader, ThreadProceduresLoadTheGlobalTablesAndAThreadThatCannotStartIsAFail
     std::filesystem::current_path(dir.Path());
     // Threads are started general first; the two loaders' events interleave, so they are sorted.
     for (const auto& [nUnstartable, events] : {std::pair{1, Events{kFindEvent, kszTechnicalFailed}},
-                                               {0, {kFindEvent, kszGeneralFailed, kszTechnicalLoaded, kszTechnicalLoading}}})
+                                               {0, {kFindEvent, kszGeneralFailed, kszLoaded, kszLoading}}})
     {
         RecordingTarget target;
         int nStarted = 0;
@@ -181,11 +181,12 @@ TEST(Loader, ThreadProceduresLoadTheGlobalTablesAndAThreadThatCannotStartIsAFail
               std::tuple(Events{"acid|\xCB\xE1\n", "base|\xBC\xEE\n"}, Events{kTechnicalText}, 2, 2u));
 }
 
-TEST(StatusLine, TextsThatOnlySayALoadBeganOrEndedNeverHideAFailure)
+TEST(StatusLine, ReportsThatOnlySayALoadWaitsBeganOrEndedNeverHideAFailure)
 {
-    for (const char* szShown : {kszGeneralMissing, kszTechnicalMissing, kszGeneralFailed, kszTechnicalFailed, kszGeneralTruncated, kszTechnicalTruncated})
-        for (const char* szNext : {kszTechnicalLoading, kszTechnicalLoaded})
-            EXPECT_FALSE(ReplacesStatusText(szShown, szNext)) << szShown;
-    EXPECT_TRUE(ReplacesStatusText(kszTechnicalLoading, kszTechnicalLoaded) && ReplacesStatusText(kszWaitingForOtherCopy, kszTechnicalLoading) &&
-                ReplacesStatusText(kszGeneralMissing, kszTechnicalFailed) && ReplacesStatusText(kszGeneralFailed, kszGeneralTruncated));
+    using enum LoadEvent;
+    for (const LoadEvent shown : {kMissing, kFailed, kTruncated})
+        for (const LoadEvent next : {kWaiting, kLoading, kLoaded})
+            EXPECT_FALSE(ReplacesStatusText(shown, next)) << int(shown) << " " << int(next);
+    EXPECT_TRUE(ReplacesStatusText(kLoading, kLoaded) && ReplacesStatusText(kWaiting, kLoading) && ReplacesStatusText(kMissing, kFailed) &&
+                ReplacesStatusText(kFailed, kTruncated) && ReplacesStatusText(std::nullopt, kLoading));
 }

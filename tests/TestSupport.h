@@ -75,7 +75,7 @@ inline const std::string kFindEvent = "<find>";
 // Records what loaders report, in order, from any thread.
 struct RecordingTarget : StatusTarget
 {
-    void SetStatusText(const char* szText) override { Record(szText); }
+    void Report(const LoadReport& report) override { Record(report.szText); }
     void EnableFind() override { Record(kFindEvent); }
     std::vector<std::string> Events() const { std::lock_guard lock(m_mutex); return m_events; }
     void Record(std::string event) { std::lock_guard lock(m_mutex); m_events.push_back(std::move(event)); }

@@ -48,13 +48,17 @@ void CStatusEdit::OnWindowThread(Change change)
         pCompletion->done.wait_for(lock, std::chrono::milliseconds(5));
 }
 
-void CStatusEdit::SetStatusText(const char* szText)
+void CStatusEdit::Report(const LoadReport& report)
 {
     // Decided on the window's thread, against what the line shows at that moment (the
     // search's own text included).
-    OnWindowThread([this, text = std::string(szText)] {
-        if (ReplacesStatusText(GetControlText(GetSafeHwnd()), text))
-            SetWindowText(text);
+    OnWindowThread([this, event = report.event, text = std::string(report.szText)] {
+        const bool bShowsReport = m_shownEvent && GetControlText(GetSafeHwnd()) == m_shownText;
+        if (!ReplacesStatusText(bShowsReport ? m_shownEvent : std::nullopt, event))
+            return;
+        SetWindowText(text);
+        m_shownEvent = event;
+        m_shownText = text;
     });
 }
 

@@ -2,6 +2,7 @@
 // the window's thread while the loader waits, as window messages would.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "platform/Controls.h"
@@ -15,8 +16,8 @@ public:
 
     // Any thread. Blocks until the window has shown the text, or until a stop is asked
     // for: a window that is closing and waits for its loaders must not wait on them.
-    // A text that only says a load began or ended leaves a shown failure in place.
-    void SetStatusText(const char* szText) override;
+    // A report that only says a load waits, began or ended leaves a shown failure in place.
+    void Report(const LoadReport& report) override;
     void EnableFind() override;
 
 private:
@@ -24,4 +25,8 @@ private:
     void OnWindowThread(Change change);
 
     CWnd& m_findButton;
+    // The last report shown, and its text: the line shows that event while it shows that
+    // text. Used on the window's thread only.
+    std::optional<LoadEvent> m_shownEvent;
+    std::string m_shownText;
 };

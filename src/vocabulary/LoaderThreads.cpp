@@ -1,26 +1,11 @@
 #include "vocabulary/LoaderThreads.h"
 
-#include <mutex>
-
+#include "vocabulary/LoaderRegistry.h"
 #include "vocabulary/StatusTarget.h"
 #include "vocabulary/VocabularyLoader.h"
 
 namespace
 {
-struct StartedList
-{
-    std::mutex mutex;
-    LoaderThreads* pFirst = nullptr;
-    bool bAllStopped = false;  // StopAll ran: the program is ending, no load may begin
-};
-
-// Never destroyed: a signal may ask for StopAll while the program is already exiting.
-StartedList& Started()
-{
-    static StartedList* const pList = new StartedList;
-    return *pList;
-}
-
 std::thread StartStdThread(std::function<void()> body)
 {
     return std::thread(std::move(body));
@@ -35,17 +20,19 @@ void LoaderThreads::Start(StatusTarget& target)
 {
     Stop();
     m_nRunning.store(2, std::memory_order_release);
+    try
     {
-        std::lock_guard lock(Started().mutex);
-        if (Started().bAllStopped)
-            target.RequestStop();
-        m_pTarget = &target;
-        m_pNext = Started().pFirst;
-        if (m_pNext)
-            m_pNext->m_pPrevious = this;
-        Started().pFirst = this;
-        m_bListed = true;
+        LoaderRegistry::Enter(target, m_nRunning);
     }
+    catch (...)
+    {
+        // Not even room to list them (no memory): both loads fail, as when no thread starts.
+        m_nRunning.store(0, std::memory_order_release);
+        ReportLoadNotStarted(GeneralVocabularyLoad(), target);
+        ReportLoadNotStarted(TechnicalVocabularyLoad(), target);
+        return;
+    }
+    m_pTarget = &target;
     auto start = [this, &target](std::thread& thread, std::uint32_t (*procedure)(void*),
                                  VocabularyLoad (*load)()) {
         try
@@ -83,28 +70,10 @@ void LoaderThreads::Wait()
 
 void LoaderThreads::Stop()
 {
-    if (m_pTarget)
-        m_pTarget->RequestStop();
+    if (!m_pTarget)
+        return;
+    m_pTarget->RequestStop();
     Wait();
-    std::lock_guard lock(Started().mutex);
-    if (m_bListed)
-    {
-        (m_pPrevious ? m_pPrevious->m_pNext : Started().pFirst) = m_pNext;
-        if (m_pNext)
-            m_pNext->m_pPrevious = m_pPrevious;
-        m_pPrevious = m_pNext = nullptr;
-        m_bListed = false;
-    }
+    LoaderRegistry::Leave(m_nRunning);
     m_pTarget = nullptr;
-}
-
-void LoaderThreads::StopAll()
-{
-    std::lock_guard lock(Started().mutex);
-    Started().bAllStopped = true;
-    for (LoaderThreads* p = Started().pFirst; p; p = p->m_pNext)
-        p->m_pTarget->RequestStop();
-    for (LoaderThreads* p = Started().pFirst; p; p = p->m_pNext)
-        for (int n; (n = p->m_nRunning.load(std::memory_order_acquire)) > 0;)
-            p->m_nRunning.wait(n, std::memory_order_acquire);
 }

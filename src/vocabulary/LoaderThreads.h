@@ -1,5 +1,6 @@
 // Starts the two loaders on threads of their own and ends them before the window or the
-// program goes away, so that no loader outlives what it writes to.
+// program goes away, so that no loader outlives what it writes to. While they run they are
+// listed in the LoaderRegistry, which a program ending on a signal stops.
 #pragma once
 
 #include <atomic>
@@ -31,21 +32,12 @@ public:
     // True while either loader has not ended yet.
     bool IsRunning() const { return m_nRunning.load(std::memory_order_acquire) > 0; }
 
-    // Any thread, when the program is about to end: asks the loaders of every LoaderThreads
-    // in the process to stop and waits until each has ended (its plain file removed). Loads
-    // started afterwards stop at once. Joins nothing: the owners still do.
-    static void StopAll();
-
 private:
     void Ended();
 
     ThreadStarter m_startThread;
-    StatusTarget* m_pTarget = nullptr;  // written under the list's lock
+    StatusTarget* m_pTarget = nullptr;  // while listed in the registry
     std::thread m_general;
     std::thread m_technical;
     std::atomic<int> m_nRunning{0};
-    // The list of started LoaderThreads that StopAll goes through.
-    LoaderThreads* m_pPrevious = nullptr;
-    LoaderThreads* m_pNext = nullptr;
-    bool m_bListed = false;
 };

@@ -22,6 +22,18 @@ bool NamesFile(const std::string& path, int fd)
     return ::stat(path.c_str(), &byName) == 0 && ::fstat(fd, &byFd) == 0 && SameFile(byName, byFd);
 }
 
+// O_NONBLOCK keeps a FIFO from hanging the open; O_NOFOLLOW keeps a link planted under the
+// name from having us empty, fill or create the file it points to.
+constexpr int kOpenFlags = O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW;
+
+// The rules for a file the name leads to: a regular file, and one of this name alone.
+PlainFileName JudgeOpened(const struct stat& st)
+{
+    if (!S_ISREG(st.st_mode))
+        return PlainFileName::kNotRegular;
+    return st.st_nlink == 1 ? PlainFileName::kUsable : PlainFileName::kHasOtherNames;
+}
+
 enum class LockResult { kLocked, kStopped, kUnsupported };
 
 LockResult WaitForLock(int fd, const std::atomic<bool>* pStop, const std::function<void()>& onWait)
@@ -43,6 +55,39 @@ LockResult WaitForLock(int fd, const std::atomic<bool>* pStop, const std::functi
 }
 }  // namespace
 
+PlainFileName InspectPlainFileName(const std::string& path, int* pnErrno)
+{
+    struct stat st{};
+    if (::lstat(path.c_str(), &st) != 0)
+    {
+        *pnErrno = errno;
+        if (errno != ENOENT)
+            return PlainFileName::kCannotOpen;
+        const std::size_t nSlash = path.rfind('/');
+        const std::string directory = nSlash == std::string::npos ? "." : path.substr(0, nSlash + 1);
+        if (::access(directory.c_str(), W_OK | X_OK) == 0)
+            return PlainFileName::kUsable;
+        *pnErrno = errno;
+        return PlainFileName::kCannotCreate;
+    }
+    if (S_ISLNK(st.st_mode))
+        return PlainFileName::kSymbolicLink;
+    const FileHandle file(::open(path.c_str(), kOpenFlags));
+    *pnErrno = errno;
+    if (!file.IsOpen())
+        return PlainFileName::kCannotOpen;
+    return ::fstat(file.Get(), &st) == 0 ? JudgeOpened(st) : PlainFileName::kCannotOpen;
+}
+
+void RemoveEmptyPlainFile(const std::string& path)
+{
+    const FileHandle file(::open(path.c_str(), kOpenFlags));
+    struct stat st{};
+    if (file.IsOpen() && ::flock(file.Get(), LOCK_EX | LOCK_NB) == 0 && ::fstat(file.Get(), &st) == 0 &&
+        JudgeOpened(st) == PlainFileName::kUsable && st.st_size == 0 && NamesFile(path, file.Get()))
+        ::unlink(path.c_str());
+}
+
 PlainFile::~PlainFile()
 {
     CloseAndUnlock();
@@ -56,16 +101,14 @@ PlainFile::CreateResult PlainFile::Create(const std::string& path, const std::at
     for (;;)
     {
         // No O_TRUNC here: another copy of the program may still be reading this file, so it
-        // is emptied only once the lock is ours. O_NONBLOCK keeps a FIFO from hanging the open;
-        // O_NOFOLLOW keeps a link planted under this name from having us empty, fill or
-        // create the file it points to.
-        FileHandle file(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0666));
+        // is emptied only once the lock is ours.
+        FileHandle file(::open(path.c_str(), kOpenFlags | O_CREAT, 0666));
         if (!file.IsOpen())
             return CreateResult::kFailed;
         struct stat st{};
         if (::fstat(file.Get(), &st) != 0)
             return CreateResult::kFailed;
-        if (!S_ISREG(st.st_mode))
+        if (JudgeOpened(st) == PlainFileName::kNotRegular)
             return CreateResult::kNotRegular;
         LockResult lock = WaitForLock(file.Get(), pStop, onWait);
         if (lock == LockResult::kStopped)
@@ -74,12 +117,14 @@ PlainFile::CreateResult PlainFile::Create(const std::string& path, const std::at
         // whatever the name leads to now. (Where locks are not supported, go on unguarded.)
         if (lock == LockResult::kLocked && !NamesFile(path, file.Get()))
             continue;
-        // A second name of a file (a hard link) makes it someone else's file, a vocabulary
-        // perhaps: never empty or fill it. Only a file left over is truncated: on ext4 a
-        // truncation to zero makes the next close write the whole new text out to disk, and
-        // the removal then waits for it.
-        if (::fstat(file.Get(), &st) != 0 || st.st_nlink != 1 ||
-            (st.st_size != 0 && ::ftruncate(file.Get(), 0) != 0))
+        // Judged again under the lock: the name may have gained a second one meanwhile.
+        if (::fstat(file.Get(), &st) != 0)
+            return CreateResult::kFailed;
+        if (JudgeOpened(st) == PlainFileName::kHasOtherNames)
+            return CreateResult::kHasOtherNames;
+        // Only a file left over is truncated: on ext4 a truncation to zero makes the next
+        // close write the whole new text out to disk, and the removal then waits for it.
+        if (st.st_size != 0 && ::ftruncate(file.Get(), 0) != 0)
             return CreateResult::kFailed;
         m_writer = FileHandle(::fcntl(file.Get(), F_DUPFD_CLOEXEC, 0));
         if (!m_writer.IsOpen())

@@ -8,16 +8,38 @@
 
 #include "vocabulary/FileHandle.h"
 
+// What a name offered for a plain file leads to, judged by the rules Create applies.
+enum class PlainFileName
+{
+    kUsable,         // nothing yet, or a regular file that has this one name
+    kCannotCreate,   // nothing yet, and its directory takes no new file (errno says why)
+    kCannotOpen,     // cannot be opened for writing (errno says why)
+    kSymbolicLink,   // never followed: neither emptied, filled nor created through
+    kNotRegular,     // something other than a regular file
+    kHasOtherNames,  // a regular file with other names (someone's, a vocabulary perhaps):
+                     // never emptied or filled
+};
+
+// Looks at `path` as Create would, without creating or changing anything: why a plain file
+// could not be made there. *pnErrno is set for kCannotCreate and kCannotOpen.
+PlainFileName InspectPlainFileName(const std::string& path, int* pnErrno);
+
+// Removes the file at `path` when it is an empty plain file no load holds: a regular file of
+// one name, taken under its lock as a load takes it, so a load filling it meanwhile keeps it.
+// For a program that ends without using the plain file a load of its own left behind.
+void RemoveEmptyPlainFile(const std::string& path);
+
 class PlainFile
 {
 public:
     enum class CreateResult
     {
-        kCreated,     // an empty regular file, locked by us
-        kFailed,      // cannot be created or opened for writing, or the name is a link
-                      // (symbolic, or a second name of another file)
-        kNotRegular,  // the name leads to something other than a regular file
-        kStopped,     // *pStop was raised while waiting for another program's lock
+        kCreated,        // an empty regular file, locked by us
+        kFailed,         // cannot be created or opened for writing, or the name is a
+                         // symbolic link
+        kHasOtherNames,  // a second name of another file: left as it is
+        kNotRegular,     // the name leads to something other than a regular file
+        kStopped,        // *pStop was raised while waiting for another program's lock
     };
 
     PlainFile() = default;

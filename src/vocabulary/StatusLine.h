@@ -1,17 +1,19 @@
-// What a status line that shows one text at a time lets a loader text replace: a text that
-// only says a load began or ended never hides that a load went wrong.
+// What a status line that shows one text at a time lets a loader's report replace: a report
+// that only says a load waits, began or ended never hides that a load went wrong.
 #pragma once
 
-#include <string_view>
+#include <optional>
 
-#include "vocabulary/StatusTexts.h"
+#include "vocabulary/StatusTarget.h"
 
-// True when `next`, a loader's text, may replace `shown` on the status line.
-inline bool ReplacesStatusText(std::string_view shown, std::string_view next)
+inline bool IsProgress(LoadEvent event)
 {
-    const bool bProgress = next == kszTechnicalLoading || next == kszTechnicalLoaded;
-    const bool bWentWrong = shown == kszGeneralMissing || shown == kszTechnicalMissing ||
-                            shown == kszGeneralFailed || shown == kszTechnicalFailed ||
-                            shown == kszGeneralTruncated || shown == kszTechnicalTruncated;
-    return !(bProgress && bWentWrong);
+    return event == LoadEvent::kWaiting || event == LoadEvent::kLoading || event == LoadEvent::kLoaded;
+}
+
+// True when a report of `next` may replace the line's text; `shown` is the event whose text
+// the line shows, nullopt when it shows another (the search's own, say).
+inline bool ReplacesStatusText(std::optional<LoadEvent> shown, LoadEvent next)
+{
+    return !(IsProgress(next) && shown && !IsProgress(*shown));
 }

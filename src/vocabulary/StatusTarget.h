@@ -1,16 +1,35 @@
-// What a loader may do to the window: set the status line's text and open the Find gate.
-// The window, the command line and the tests each supply their own.
+// What a loader may do to the window: report what happened, in the status line's words, and
+// open the Find gate. The window, the command line and the tests each supply their own.
 #pragma once
 
 #include <atomic>
 
+// What happened to a load; the status line's text says it in the window's words.
+enum class LoadEvent
+{
+    kWaiting,    // another copy of the program holds the plain file: waiting for it
+    kLoading,    // the load began
+    kLoaded,     // the load ended with every entry read
+    kMissing,    // the vocabulary file or the plain file cannot be opened
+    kFailed,     // the load failed after both files were opened
+    kTruncated,  // the table filled up before the file ended
+};
+
+struct LoadReport
+{
+    LoadEvent event;
+    const char* szText;            // the status line's text for it: GBK, NUL-terminated
+    const char* szVocabularyFile;  // the load's files, for a target that says more
+    const char* szPlainFile;
+};
+
 class StatusTarget
 {
 public:
-    // Replaces the whole status line by `szText` (GBK, NUL-terminated). Returns once the
-    // window has carried it out. Once RequestStop was called it must return promptly even
-    // if the window no longer handles it.
-    virtual void SetStatusText(const char* szText) = 0;
+    // Shows the report's text in place of the whole status line. Returns once the window
+    // has carried it out. Once RequestStop was called it must return promptly even if the
+    // window no longer handles it.
+    virtual void Report(const LoadReport& report) = 0;
     // Enables the Find button; returns once done, and promptly once a stop was requested.
     virtual void EnableFind() = 0;
 

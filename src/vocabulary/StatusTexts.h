@@ -3,9 +3,9 @@
 #pragma once
 
 // "读取词汇..." (technical load begins; either load, once it has waited for another copy)
-inline constexpr char kszTechnicalLoading[] = "\xB6\xC1\xC8\xA1\xB4\xCA\xBB\xE3\x2E\x2E\x2E";
+inline constexpr char kszLoading[] = "\xB6\xC1\xC8\xA1\xB4\xCA\xBB\xE3\x2E\x2E\x2E";
 // "词汇读取完成!" (technical load ended; either load, once it has waited for another copy)
-inline constexpr char kszTechnicalLoaded[] = "\xB4\xCA\xBB\xE3\xB6\xC1\xC8\xA1\xCD\xEA\xB3\xC9\x21";
+inline constexpr char kszLoaded[] = "\xB4\xCA\xBB\xE3\xB6\xC1\xC8\xA1\xCD\xEA\xB3\xC9\x21";
 // "文件0.voca不存在!" (general file or its plain file cannot be opened)
 inline constexpr char kszGeneralMissing[] = "\xCE\xC4\xBC\xFE\x30\x2E\x76\x6F\x63\x61\xB2\xBB\xB4\xE6\xD4\xDA\x21";
 // "词汇文件不存在!" (technical file or its plain file cannot be opened)

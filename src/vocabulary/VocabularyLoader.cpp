@@ -1,5 +1,6 @@
 #include "vocabulary/VocabularyLoader.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -17,20 +18,26 @@ const char g_szTechnicalPlainFile[] = "Temp_Test_Quillon2.pyq";
 int g_bGeneralFileOk = 1;
 int g_bTechnicalFileOk = 1;
 
+VocabularyFileOpen OpenVocabularyFile(const char* szPath, FileHandle& file, int* pnErrno)
+{
+    file = FileHandle(::open(szPath, O_RDWR | O_CLOEXEC | O_NONBLOCK));
+    struct stat st{};
+    if (!file.IsOpen() || ::fstat(file.Get(), &st) != 0)
+    {
+        *pnErrno = errno;
+        file.Close();
+        return VocabularyFileOpen::kCannotOpen;
+    }
+    if (!S_ISREG(st.st_mode))
+    {
+        file.Close();
+        return VocabularyFileOpen::kNotRegular;
+    }
+    return VocabularyFileOpen::kOpened;
+}
+
 namespace
 {
-// Opened for reading and writing though only read, so that a vocabulary this user may not
-// write is refused like a missing one: the status line has one text for both, and
-// sorellan-find tells them apart. Only a regular file counts; a FIFO or a device would
-// hang the load or never end.
-FileHandle OpenVocabularyFile(const char* szPath)
-{
-    FileHandle file(::open(szPath, O_RDWR | O_CLOEXEC | O_NONBLOCK));
-    struct stat st{};
-    if (!file.IsOpen() || ::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode))
-        return FileHandle();
-    return file;
-}
 
 class LoadRun
 {
@@ -39,12 +46,13 @@ public:
 
     void Run()
     {
-        FileHandle vocabulary = OpenVocabularyFile(m_load.szVocabularyFile);
-        if (!vocabulary.IsOpen())
+        FileHandle vocabulary;
+        int nErrno = 0;
+        if (OpenVocabularyFile(m_load.szVocabularyFile, vocabulary, &nErrno) != VocabularyFileOpen::kOpened)
             *m_load.pbFileOk = 0;
         const PlainFile::CreateResult created =
             m_plain.Create(m_load.szPlainFile, StopFlag(), [this] { ShowWaiting(); });
-        if (created == PlainFile::CreateResult::kFailed)
+        if (created == PlainFile::CreateResult::kFailed || created == PlainFile::CreateResult::kHasOtherNames)
             *m_load.pbFileOk = 0;
         Step(LoadStep::kOpened, m_plain.WriteFd());
         if (Stopped() || created == PlainFile::CreateResult::kStopped)
@@ -54,10 +62,10 @@ public:
         {
             // The plain file that could be created stays behind, empty.
             m_plain.CloseAndUnlock();
-            return Report(m_load.szMissingText);
+            return Report(LoadEvent::kMissing, m_load.szMissingText);
         }
 
-        Report(LoadingText());
+        Report(LoadEvent::kLoading, LoadingText());
         // A table without slots is one whose memory could not be reserved.
         if (created != PlainFile::CreateResult::kCreated || m_load.pTable->GetCapacity() <= 0)
             return Fail();
@@ -86,7 +94,10 @@ public:
         if (read == ReadResult::kReadError)
             return Fail();
 
-        Report(read == ReadResult::kTableFull ? m_load.szTruncatedText : LoadedText());
+        if (read == ReadResult::kTableFull)
+            Report(LoadEvent::kTruncated, m_load.szTruncatedText);
+        else
+            Report(LoadEvent::kLoaded, LoadedText());
         if (!Stopped())
             m_target.EnableFind();
         m_plain.Remove();
@@ -97,17 +108,17 @@ public:
     void Fail()
     {
         m_plain.Remove();
-        Report(m_load.szFailedText);
+        Report(LoadEvent::kFailed, m_load.szFailedText);
     }
 
 private:
     const std::atomic<bool>* StopFlag() const { return &m_target.StopFlag(); }
     bool Stopped() const { return m_target.StopRequested(); }
 
-    void Report(const char* szText)
+    void Report(LoadEvent event, const char* szText)
     {
         if (szText && !Stopped())
-            m_target.SetStatusText(szText);
+            m_target.Report({event, szText, m_load.szVocabularyFile, m_load.szPlainFile});
     }
 
     void Step(LoadStep step, int fd = -1)
@@ -122,16 +133,16 @@ private:
     void ShowWaiting()
     {
         if (!m_bWaited)
-            Report(kszWaitingForOtherCopy);
+            Report(LoadEvent::kWaiting, kszWaitingForOtherCopy);
         m_bWaited = true;
     }
     const char* LoadingText() const
     {
-        return m_bWaited && !m_load.szLoadingText ? kszTechnicalLoading : m_load.szLoadingText;
+        return m_bWaited && !m_load.szLoadingText ? kszLoading : m_load.szLoadingText;
     }
     const char* LoadedText() const
     {
-        return m_bWaited && !m_load.szLoadedText ? kszTechnicalLoaded : m_load.szLoadedText;
+        return m_bWaited && !m_load.szLoadedText ? kszLoaded : m_load.szLoadedText;
     }
 
     void Abandon() { m_plain.Remove(); }
@@ -145,16 +156,29 @@ private:
 
 VocabularyLoad GeneralVocabularyLoad()
 {
-    return {g_szGeneralFile, g_szGeneralPlainFile, kGeneralKey, &g_generalVocabulary,
-            &g_bGeneralFileOk, nullptr, nullptr, kszGeneralMissing, kszGeneralFailed,
-            kszGeneralTruncated, {}};
+    // Quiet while it loads: the status line says what the technical load does.
+    return {.szVocabularyFile = g_szGeneralFile,
+            .szPlainFile = g_szGeneralPlainFile,
+            .key = kGeneralKey,
+            .pTable = &g_generalVocabulary,
+            .pbFileOk = &g_bGeneralFileOk,
+            .szMissingText = kszGeneralMissing,
+            .szFailedText = kszGeneralFailed,
+            .szTruncatedText = kszGeneralTruncated};
 }
 
 VocabularyLoad TechnicalVocabularyLoad()
 {
-    return {g_szTechnicalFile, g_szTechnicalPlainFile, kTechnicalKey, &g_technicalVocabulary,
-            &g_bTechnicalFileOk, kszTechnicalLoading, kszTechnicalLoaded, kszTechnicalMissing,
-            kszTechnicalFailed, kszTechnicalTruncated, {}};
+    return {.szVocabularyFile = g_szTechnicalFile,
+            .szPlainFile = g_szTechnicalPlainFile,
+            .key = kTechnicalKey,
+            .pTable = &g_technicalVocabulary,
+            .pbFileOk = &g_bTechnicalFileOk,
+            .szLoadingText = kszLoading,
+            .szLoadedText = kszLoaded,
+            .szMissingText = kszTechnicalMissing,
+            .szFailedText = kszTechnicalFailed,
+            .szTruncatedText = kszTechnicalTruncated};
 }
 
 void LoadVocabulary(const VocabularyLoad& load, StatusTarget& target)
@@ -176,7 +200,7 @@ void ReportLoadNotStarted(const VocabularyLoad& load, StatusTarget& target) noex
     try
     {
         if (!target.StopRequested())
-            target.SetStatusText(load.szFailedText);
+            target.Report({LoadEvent::kFailed, load.szFailedText, load.szVocabularyFile, load.szPlainFile});
     }
     catch (...)
     {

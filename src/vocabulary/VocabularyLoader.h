@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "vocabulary/Descramble.h"
+#include "vocabulary/FileHandle.h"
 
 class StatusTarget;
 class VocabularyTable;
@@ -27,23 +28,31 @@ enum class LoadStep
     kEntriesRead,     // the table is filled
 };
 
+// Filled with designated initialisers: the fields say which text is which.
 struct VocabularyLoad
 {
-    const char* szVocabularyFile;
-    const char* szPlainFile;
-    ScrambleKey key;
-    VocabularyTable* pTable;
-    int* pbFileOk;
-    const char* szLoadingText;    // nullptr: nothing shown when loading starts
-    const char* szLoadedText;     // nullptr: nothing shown when loading ends
-    const char* szMissingText;    // a file cannot be opened
-    const char* szFailedText;     // the load failed after both files were opened
-    const char* szTruncatedText;  // the table filled up before the file ended
-    std::function<void(LoadStep, int fd)> onStep;  // tests only; fd is -1 but where noted
+    const char* szVocabularyFile = nullptr;
+    const char* szPlainFile = nullptr;
+    ScrambleKey key{};
+    VocabularyTable* pTable = nullptr;
+    int* pbFileOk = nullptr;
+    const char* szLoadingText = nullptr;    // nullptr: nothing shown when loading starts
+    const char* szLoadedText = nullptr;     // nullptr: nothing shown when loading ends
+    const char* szMissingText = nullptr;    // a file cannot be opened
+    const char* szFailedText = nullptr;     // the load failed after both files were opened
+    const char* szTruncatedText = nullptr;  // the table filled up before the file ended
+    std::function<void(LoadStep, int fd)> onStep = {};  // tests only; fd is -1 but where noted
 };
 
 VocabularyLoad GeneralVocabularyLoad();
 VocabularyLoad TechnicalVocabularyLoad();
+
+// Opens a vocabulary file as a load does, for reading and writing though only read, so that
+// one this user may not write is refused like a missing one: the status line has one text
+// for both, and sorellan-find tells them apart. Only a regular file counts; a FIFO or a
+// device would hang the load or never end. *pnErrno is set for kCannotOpen.
+enum class VocabularyFileOpen { kOpened, kCannotOpen, kNotRegular };
+VocabularyFileOpen OpenVocabularyFile(const char* szPath, FileHandle& file, int* pnErrno);
 
 // Runs one load to its end: descrambles the vocabulary file into the plain file, reads the
 // entries into the table, reports through the target and opens the Find gate on success.

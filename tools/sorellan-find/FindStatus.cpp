@@ -1,9 +1,6 @@
 #include "FindStatus.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -12,7 +9,7 @@
 
 #include "GbkConversion.h"
 #include "vocabulary/FileHandle.h"
-#include "vocabulary/StatusTexts.h"
+#include "vocabulary/PlainFile.h"
 #include "vocabulary/VocabularyLoader.h"
 
 namespace
@@ -25,16 +22,15 @@ std::string Reason(std::string_view file, std::string_view why)
 const char* const kPlainFiles[] = {g_szGeneralPlainFile, g_szTechnicalPlainFile};
 }  // namespace
 
-void StderrStatusTarget::SetStatusText(const char* szText)
+void StderrStatusTarget::Report(const LoadReport& report)
 {
     std::lock_guard lock(m_mutex);  // both loaders report here (and strerror is not theirs to share)
+    const char* const szText = report.szText;
     try
     {
         std::string why;
-        if (std::string_view(szText) == kszGeneralMissing)
-            why = WhyNotOpened(g_szGeneralFile, g_szGeneralPlainFile);
-        else if (std::string_view(szText) == kszTechnicalMissing)
-            why = WhyNotOpened(g_szTechnicalFile, g_szTechnicalPlainFile);
+        if (report.event == LoadEvent::kMissing)
+            why = WhyNotOpened(report.szVocabularyFile, report.szPlainFile);
         std::string line = GbkToUtf8(szText);
         if (!why.empty())
             line += " (" + why + ")";
@@ -52,28 +48,29 @@ void StderrStatusTarget::SetStatusText(const char* szText)
 
 std::string WhyNotOpened(const char* szVocabularyFile, const char* szPlainFile)
 {
-    // The loader opens the vocabulary file for update, so a read-only one fails too.
+    FileHandle vocabulary;
+    int nErrno = 0;
+    const VocabularyFileOpen opened = OpenVocabularyFile(szVocabularyFile, vocabulary, &nErrno);
+    if (opened == VocabularyFileOpen::kCannotOpen)
+        return Reason(szVocabularyFile, std::strerror(nErrno));
+    if (opened == VocabularyFileOpen::kNotRegular)
+        return Reason(szVocabularyFile, "not a regular file");
+    switch (InspectPlainFileName(szPlainFile, &nErrno))
     {
-        FileHandle file(::open(szVocabularyFile, O_RDWR | O_CLOEXEC | O_NONBLOCK));
-        struct stat st{};
-        if (!file.IsOpen())
-            return Reason(szVocabularyFile, std::strerror(errno));
-        if (::fstat(file.Get(), &st) == 0 && !S_ISREG(st.st_mode))
-            return Reason(szVocabularyFile, "not a regular file");
-    }
-    struct stat st{};
-    if (::lstat(szPlainFile, &st) != 0)
-    {
-        if (errno == ENOENT && ::access(".", W_OK | X_OK) != 0)
-            return Reason(szPlainFile, std::string("cannot be created: ") + std::strerror(errno));
-        return errno == ENOENT ? std::string() : Reason(szPlainFile, std::strerror(errno));
-    }
-    if (S_ISLNK(st.st_mode))
+    case PlainFileName::kUsable:
+        return {};
+    case PlainFileName::kCannotCreate:
+        return Reason(szPlainFile, std::string("cannot be created: ") + std::strerror(nErrno));
+    case PlainFileName::kCannotOpen:
+        return Reason(szPlainFile, std::strerror(nErrno));
+    case PlainFileName::kSymbolicLink:
         return Reason(szPlainFile, "is a symbolic link, never followed");
-    if (!S_ISREG(st.st_mode))
+    case PlainFileName::kNotRegular:
         return Reason(szPlainFile, "not a regular file");
-    const FileHandle plain(::open(szPlainFile, O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
-    return plain.IsOpen() ? std::string() : Reason(szPlainFile, std::strerror(errno));
+    case PlainFileName::kHasOtherNames:
+        return std::string(szPlainFile) + " has other names; not touched";
+    }
+    return {};
 }
 
 PlainFileSweep::PlainFileSweep()
@@ -88,18 +85,6 @@ PlainFileSweep::PlainFileSweep()
 void PlainFileSweep::RemoveLeftovers() const
 {
     for (int i = 0; i < 2; ++i)
-    {
-        if (m_bExisted[i])
-            continue;
-        // Under its lock, as the loaders remove theirs: a window loading in this directory
-        // meanwhile holds the lock on the file it fills.
-        const FileHandle file(::open(kPlainFiles[i], O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
-        struct stat byFd{}, byName{};
-        if (!file.IsOpen() || ::flock(file.Get(), LOCK_EX | LOCK_NB) != 0 ||
-            ::fstat(file.Get(), &byFd) != 0 || !S_ISREG(byFd.st_mode) || byFd.st_size != 0 ||
-            ::lstat(kPlainFiles[i], &byName) != 0 || byName.st_ino != byFd.st_ino ||
-            byName.st_dev != byFd.st_dev)
-            continue;
-        ::unlink(kPlainFiles[i]);
-    }
+        if (!m_bExisted[i])
+            RemoveEmptyPlainFile(kPlainFiles[i]);
 }

@@ -12,7 +12,7 @@
 class StderrStatusTarget final : public StatusTarget
 {
 public:
-    void SetStatusText(const char* szText) override;
+    void Report(const LoadReport& report) override;
     void EnableFind() override { m_bFindEnabled.store(true, std::memory_order_release); }
     bool FindEnabled() const { return m_bFindEnabled.load(std::memory_order_acquire); }
 
