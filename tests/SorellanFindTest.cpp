@@ -25,7 +25,9 @@ const std::string kGeneral = [] {
     for (int i = 0; i < 51; ++i) text += "cations|" + std::to_string(i) + "\n";
     return text + "an ion|x\n";
 }();
-const std::string kTechnical = "apple acid|\xC6\xBB\xB9\xFB\xCB\xE1\nbenzene|\xB1\xBD\nbad\xFF byte\x81\rend\x81\nbyte two\n";
+// Last the readings: 苹果酸 [píng guǒ suān], 绿 [lǜ], and 苹果 read in a cross-reference.
+const std::string kTechnical = "apple acid|\xC6\xBB\xB9\xFB\xCB\xE1\nbenzene|\xB1\xBD\nbad\xFF byte\x81\rend\x81\nbyte two\n"
+    "\xC6\xBB\xB9\xFB\xCB\xE1 [p\xA8\xAAng gu\xA8\xAF su\xA8\xA1n]\n\xC2\xCC [l\xA8\xB8] \xC6\xBB\xB9\xFB[p\xA8\xAAng gu\xA8\xAF]\n";
 
 DirSetup Files(const std::string& general, const std::string& technical)
 {
@@ -69,7 +71,7 @@ TEST(SorellanFindTest, EachRunGivesItsOutputMessagesAndExitStatus)
                             "apple acid|\xC6\xBB\xB9\xFB\xCB\xE1\n\r\n\0"s},
         {{"  \xB1\xBD ", "--raw"}, "\0benzene|\xB1\xBD\n\r\n\0"s},
         // UTF-8, one entry a line; case matters unless -i; a blank argument is skipped.
-        {{"apple", "", "Apple"}, kApple + "\nQuery: Apple" + kNothing},
+        {{"apple", "", "Apple"}, kApple + "\nQuery: Apple" + kNothing, kLoaded + "sorellan-find: nothing found; near it: apple\n"},
         {{"-iw", "APPLE"}, "Query: APPLE\nGeneral (1):\n  <精> fruit apple 苹果\nTechnical (1):\n  apple acid|苹果酸\n"},
         // -w counts inside the search: the whole "ion" lies behind 51 that would fill the cap.
         {{"--word", "ion"}, "Query: ion\nGeneral (1):\n  <扩> an ion x\nTechnical (0):\n"},
@@ -83,13 +85,27 @@ TEST(SorellanFindTest, EachRunGivesItsOutputMessagesAndExitStatus)
         {{"--color", "benzene"}, kBenzene},
         // "--" ends the options; what GBK lacks, and bad UTF-8, match nothing.
         {{"--", "-i"}, "Query: -i" + kNothing},
+        // Suggestions when nothing is found: a word one edit off, a headword one character off.
+        {{"aple", "苹果碱"}, "Query: aple" + kNothing + "\nQuery: 苹果碱" + kNothing, kLoaded +
+             "sorellan-find: nothing found; near it: apple\nsorellan-find: nothing found; near it: 苹果酸\n"},
+        {{"-q", "aple"}, "Query: aple" + kNothing},
+        // Readings: syllables in order from a syllable's start, tones where digits say;
+        // a cross-reference is not the entry's reading.
+        {{"-p", "guosuan", "ping2 guo3", "lü", "lv1", "pingguo"}, "Query: guosuan" + kNothing.substr(0, 14) + "Technical (1):\n  苹果酸 [píng guǒ suān]\n"
+             "\nQuery: ping2 guo3" + kNothing.substr(0, 14) + "Technical (1):\n  苹果酸 [píng guǒ suān]\n"
+             "\nQuery: lü" + kNothing.substr(0, 14) + "Technical (1):\n  绿 [lǜ] 苹果[píng guǒ]\n\nQuery: lv1" + kNothing +
+             "\nQuery: pingguo" + kNothing.substr(0, 14) + "Technical (1):\n  苹果酸 [píng guǒ suān]\n"},
+        {{"-p", "--json", "xyz, pingguo"}, "{\"query\":\"xyz, pingguo\",\"exact\":[],\"expanded\":[],\"technical\":[],\"suggestions\":[]}\n",
+         kLoaded + "sorellan-find: 'xyz' is not pinyin: it matches nothing\n"},
         {{"what\U0001F600", "what\xFF"}, "Query: what\uFFFD" + kNothing + "\nQuery: what\uFFFD" + kNothing},
         // Queries a line from standard input, blank ones skipped; JSON, one object a query.
         {{}, kApple + "\nQuery: zzz" + kNothing, kLoaded, 0, kBoth, "apple\r\n \n , ;\n  zzz  \n"},
         {{"--json"},
-         "{\"query\":\"apple\",\"exact\":[\"fruit apple 苹果\"],\"expanded\":[\"pineapple 凤梨\"],\"technical\":[\"apple acid|苹果酸\"]}\n"
-         "{\"query\":\"苹果 酸\",\"exact\":[],\"expanded\":[],\"technical\":[\"apple acid|苹果酸\"]}\n"
-         "{\"query\":\"\\\"\\\\\",\"exact\":[],\"expanded\":[],\"technical\":[]}\n", kLoaded, 0, kBoth, "apple\n苹果 酸\n\"\\\n"},
+         "{\"query\":\"apple\",\"exact\":[\"fruit apple 苹果\"],\"expanded\":[\"pineapple 凤梨\"],\"technical\":[\"apple acid|苹果酸\"],\"suggestions\":[]}\n"
+         "{\"query\":\"苹果 酸\",\"exact\":[],\"expanded\":[],\"technical\":[\"apple acid|苹果酸\",\"苹果酸 [píng guǒ suān]\"],\"suggestions\":[]}\n"
+         "{\"query\":\"\\\"\\\\\",\"exact\":[],\"expanded\":[],\"technical\":[],\"suggestions\":[]}\n"
+         "{\"query\":\"aple\",\"exact\":[],\"expanded\":[],\"technical\":[],\"suggestions\":[\"apple\"]}\n",
+         kLoaded, 0, kBoth, "apple\n苹果 酸\n\"\\\naple\n"},
         // Where the vocabularies come from: here (every other row), --dir, else the per-user copies.
         {{"--dir", "../home", "-v", "benzene"}, kBenzene,
          kGeneralGone + "sorellan-find: loading the vocabularies in ~/home\n" + kLoaded, 0,

@@ -1,0 +1,42 @@
+// Words and terms near a keyword that found nothing: English words of the vocabularies a
+// small edit distance away, and headwords one Chinese character off. Built from both tables
+// when first needed, which takes a few tens of milliseconds on full vocabularies.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "vocabulary/VocabularyTable.h"
+
+class SuggestionIndex
+{
+public:
+    SuggestionIndex(const VocabularyTable& general, const VocabularyTable& technical);
+
+    // Up to nMax suggestions (GBK) for the keywords, the first keyword's first. A keyword of
+    // ASCII letters gets the words within 1 edit (2 from five letters on; a swap of two
+    // neighbours is one), nearest and most frequent first, the keyword itself excepted in
+    // its own spelling, and first, where it spells four or more letters of pinyin, the
+    // headwords read so (a reading typed without -p); a keyword of two or more Chinese characters the headwords one
+    // character off (one changed, missing or added), in vocabulary order.
+    std::vector<std::string> Suggest(const std::vector<std::string_view>& keywords, std::size_t nMax = 5) const;
+
+private:
+    void Add(std::string_view entry);
+    void SuggestWords(std::string_view keyword, std::size_t nMax, std::vector<std::string>& out) const;
+    void SuggestReadings(std::string_view keyword, std::size_t nMax, std::vector<std::string>& out) const;
+    void SuggestHeadwords(std::string_view keyword, std::size_t nMax, std::vector<std::string>& out) const;
+
+    std::unordered_map<std::string, int> m_wordCounts;  // lower case, outside the readings
+    std::vector<std::string> m_headwords;                // first term of each entry, once each
+    std::vector<std::string_view> m_headwordEntries;     // the entry each came from first
+    std::unordered_set<std::string> m_seenHeadwords;
+};
+
+// The edit distance of two strings (insertions, deletions, changes and swaps of neighbours,
+// each 1) in units of `unit` bytes, or nLimit + 1 when it exceeds nLimit.
+std::size_t BoundedEditDistance(std::string_view a, std::string_view b, std::size_t nLimit, std::size_t unit = 1);
