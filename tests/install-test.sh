@@ -35,6 +35,20 @@ for size in 16 32 48 128; do
     fi
 done
 
+# Completion where bash-completion looks, answering with the installed program's options.
+for name in sorellan-find voca; do
+    [ -s "$root/share/bash-completion/completions/$name" ] || fail "no bash completion for $name"
+done
+if [ -r /usr/share/bash-completion/bash_completion ]; then
+    completed=$(PATH="$root/bin:$PATH" bash -c 'source /usr/share/bash-completion/bash_completion
+        source "$1"; COMP_WORDS=(sorellan-find --pin); COMP_CWORD=1; COMP_LINE="sorellan-find --pin"
+        COMP_POINT=${#COMP_LINE}; _comp_sorellan_find sorellan-find --pin sorellan-find
+        echo "${COMPREPLY[*]}"' _ "$root/share/bash-completion/completions/sorellan-find")
+    [ "$completed" = --pinyin ] || fail "completing 'sorellan-find --pin' gives '$completed'"
+else
+    echo "bash-completion is not installed: the completion is not tried" >&2
+fi
+
 desktop=$root/share/applications/sorellan.desktop
 if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$desktop" || fail "desktop-file-validate rejects sorellan.desktop"
