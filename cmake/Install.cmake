@@ -33,7 +33,8 @@ target_compile_definitions(sorellan-find PRIVATE
 install(FILES packaging/completions/sorellan-find packaging/completions/voca
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 
-install(FILES data/0.voca data/17.voca DESTINATION ${SORELLAN_DATADIR})
+# With the checksums of their earlier versions: the launcher knows its own old copies by them.
+install(FILES data/0.voca data/17.voca data/vocabulary-versions.sha256 DESTINATION ${SORELLAN_DATADIR})
 # The data's own README and licence travel with it.
 install(FILES data/README.md data/LICENSE-vocabulary packaging/copyright
         DESTINATION ${SORELLAN_DOCDIR})

@@ -4,34 +4,52 @@
 # Usage: prepare-vocabularies DATA_DIR WORK_DIR
 #
 # A missing copy is copied. A copy unlike the one in DATA_DIR is replaced only when it is
-# still a file this script copied earlier (the package was updated since): its checksum is
-# in the record. Any other copy is the user's own (rebuilt with `voca scramble`, say) and is
-# kept; that is said once on standard error, and again only when either file changes.
+# still the package's: a file this script copied (its checksum is in the record), or equal
+# to any version the package ever installed (DATA_DIR/vocabulary-versions.sha256; copies
+# made before the record was kept have none). Any other copy is the user's own (rebuilt with
+# `voca scramble`, say) and is kept; that is said once on standard error, and again only
+# when either file changes. So is a copy whose checksum cannot be taken: it might be theirs.
 set -eu
 data=$1
 work=$2
 record=$work/.installed-copies
+versions=$data/vocabulary-versions.sha256
 mkdir -p -- "$work"
 [ -e "$record" ] || : >"$record"
 
-checksum() { sha256sum <"$1" | cut -d' ' -f1; }
+# Prints the SHA-256 of file $1; fails, and prints nothing, when it cannot be taken.
+checksum() {
+    sum=$(sha256sum <"$1") || return 1
+    sum=${sum%% *}
+    case $sum in *[!0-9a-f]* | "") return 1 ;; esac
+    [ ${#sum} -eq 64 ] || return 1
+    echo "$sum"
+}
 
 for name in 0.voca 17.voca; do
     if [ ! -r "$data/$name" ]; then
         echo "sorellan: the vocabulary $data/$name is missing" >&2
         exit 1
     fi
-    installed=$(checksum "$data/$name")
+    # Without it nothing is recorded, so no later copy can match an empty checksum.
+    installed=$(checksum "$data/$name") || installed=
     if cmp -s -- "$data/$name" "$work/$name"; then
         # Copies made before the record was kept count as copied too.
-        grep -qx "copied $installed $name" "$record" || echo "copied $installed $name" >>"$record"
+        if [ -n "$installed" ]; then
+            grep -qxF "copied $installed $name" "$record" || echo "copied $installed $name" >>"$record"
+        fi
         continue
     fi
     if [ -e "$work/$name" ] || [ -L "$work/$name" ]; then
-        mine=$(checksum "$work/$name" 2>/dev/null) || mine=unreadable
-        if ! grep -qx "copied $mine $name" "$record"; then
-            notice="kept $mine $installed $name"
-            if ! grep -qx "$notice" "$record"; then
+        if ! mine=$(checksum "$work/$name" 2>/dev/null); then
+            echo "sorellan: keeping $work/$name: its checksum cannot be taken, so it may be" \
+                 "yours; remove it to use $data/$name" >&2
+            continue
+        fi
+        if ! grep -qxF "copied $mine $name" "$record" \
+           && ! grep -qsxF "$mine  $name" "$versions"; then
+            notice="kept $mine ${installed:-unknown} $name"
+            if ! grep -qxF "$notice" "$record"; then
                 echo "sorellan: keeping $work/$name, which differs from every installed" \
                      "copy (changed by you?); remove it to use $data/$name" >&2
                 echo "$notice" >>"$record"
@@ -47,5 +65,5 @@ for name in 0.voca 17.voca; do
         echo "sorellan: cannot copy $data/$name to $work" >&2
         exit 1
     fi
-    echo "copied $installed $name" >>"$record"
+    [ -z "$installed" ] || echo "copied $installed $name" >>"$record"
 done

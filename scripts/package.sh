@@ -28,7 +28,7 @@ for file in usr/bin/{sorellan,voca,sorellan-find} usr/libexec/sorellan/{lexivant
             usr/share/applications/sorellan.desktop \
             usr/share/icons/hicolor/{16x16,32x32,48x48,128x128}/apps/sorellan.png \
             usr/share/icons/hicolor/scalable/apps/sorellan.svg \
-            usr/share/sorellan/{0,17}.voca usr/share/doc/sorellan/{copyright,LICENSE-vocabulary}; do
+            usr/share/sorellan/{0.voca,17.voca,vocabulary-versions.sha256} usr/share/doc/sorellan/{copyright,LICENSE-vocabulary}; do
     [ -s "$tree/$file" ] || { echo "package.sh: $deb lacks /$file" >&2; missing=1; }
 done
 [ "$missing" -eq 0 ] || exit 1

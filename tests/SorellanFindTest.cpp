@@ -1,6 +1,8 @@
 // The sorellan-find command-line lookup, run as a child process on tiny vocabularies with a
 // home directory of its own.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <fstream>
 #include <poll.h>
 #include <pty.h>
 #include <sys/stat.h>
@@ -70,6 +72,14 @@ TEST(SorellanFindTest, EachRunGivesItsOutputMessagesAndExitStatus)
         {{"--raw", "apple"}, "<\xBE\xAB> fruit apple \xC6\xBB\xB9\xFB\n\r\n<\xC0\xA9> pineapple \xB7\xEF\xC0\xE6\n\r\n\0"
                             "apple acid|\xC6\xBB\xB9\xFB\xCB\xE1\n\r\n\0"s},
         {{"  \xB1\xBD ", "--raw"}, "\0benzene|\xB1\xBD\n\r\n\0"s},
+        // Every query given gets its answer there, a blank one the window's: every entry.
+        {{"--raw", " ", "x"}, [] {
+             std::string out = "<\xC0\xA9> fruit apple \xC6\xBB\xB9\xFB\n\r\n<\xC0\xA9> pineapple \xB7\xEF\xC0\xE6\n\r\n"
+                               "<\xC0\xA9> what? \xCA\xB2\xC3\xB4\n\r\n";
+             for (int i = 0; i < 47; ++i) out += "<\xC0\xA9> cations " + std::to_string(i) + "\n\r\n";  // 50 at most
+             for (std::size_t pos = 0, end; (end = kTechnical.find('\n', pos)) != std::string::npos; pos = end + 1)
+                 out += (pos == 0 ? "\0"s : "") + kTechnical.substr(pos, end - pos) + "\n\r\n";
+             return out + "\0<\xC0\xA9> an ion x\n\r\n\0\0"s; }()},
         // UTF-8, one entry a line; case matters unless -i; a blank argument is skipped.
         {{"apple", "", "Apple"}, kApple + "\nQuery: Apple" + kNothing, kLoaded + "sorellan-find: nothing found; near it: apple\n"},
         {{"-iw", "APPLE"}, "Query: APPLE\nGeneral (1):\n  <精> fruit apple 苹果\nTechnical (1):\n  apple acid|苹果酸\n"},
@@ -98,14 +108,15 @@ TEST(SorellanFindTest, EachRunGivesItsOutputMessagesAndExitStatus)
         {{"-p", "--json", "xyz, pingguo"}, "{\"query\":\"xyz, pingguo\",\"exact\":[],\"expanded\":[],\"technical\":[],\"suggestions\":[]}\n",
          kLoaded + "sorellan-find: 'xyz' is not pinyin: it matches nothing\n"},
         {{"what\U0001F600", "what\xFF"}, "Query: what\uFFFD" + kNothing + "\nQuery: what\uFFFD" + kNothing},
-        // Queries a line from standard input, blank ones skipped; JSON, one object a query.
+        // Queries a line from standard input, blank ones skipped; JSON, one object a query, a
+        // blank one too.
         {{}, kApple + "\nQuery: zzz" + kNothing, kLoaded, 0, kBoth, "apple\r\n \n , ;\n  zzz  \n"},
         {{"--json"},
          "{\"query\":\"apple\",\"exact\":[\"fruit apple 苹果\"],\"expanded\":[\"pineapple 凤梨\"],\"technical\":[\"apple acid|苹果酸\"],\"suggestions\":[]}\n"
          "{\"query\":\"苹果 酸\",\"exact\":[],\"expanded\":[],\"technical\":[\"apple acid|苹果酸\",\"苹果酸 [píng guǒ suān]\"],\"suggestions\":[]}\n"
          "{\"query\":\"\\\"\\\\\",\"exact\":[],\"expanded\":[],\"technical\":[],\"suggestions\":[]}\n"
-         "{\"query\":\"aple\",\"exact\":[],\"expanded\":[],\"technical\":[],\"suggestions\":[\"apple\"]}\n",
-         kLoaded, 0, kBoth, "apple\n苹果 酸\n\"\\\naple\n"},
+         "{\"query\":\"aple\",\"exact\":[],\"expanded\":[],\"technical\":[],\"suggestions\":[\"apple\"]}\n"
+         "{\"query\":\",\",\"exact\":[],\"expanded\":[\"fruit apple 苹果\",…", kLoaded, 0, kBoth, "apple\n苹果 酸\n\"\\\naple\n , \n"},
         // Where the vocabularies come from: here (every other row), --dir, else the per-user copies.
         {{"--dir", "../home", "-v", "benzene"}, kBenzene,
          kGeneralGone + "sorellan-find: loading the vocabularies in ~/home\n" + kLoaded, 0,
@@ -155,50 +166,80 @@ TEST(SorellanFindTest, EachRunGivesItsOutputMessagesAndExitStatus)
     }
 }
 
-// At a terminal: a prompt once the line editor has the terminal in raw mode (typing before
-// that may be flushed), colour by itself, the history file, Ctrl-D ends with status 0.
+// At a terminal, under a shell that says how it ended: a prompt once the line editor has
+// the terminal in raw mode (typing before that may be flushed), colour by itself, the history
+// file, Ctrl-D ends with status 0. Results to a file: the prompt and its last line feed go to
+// the terminal. A signal at the prompt ends only sorellan-find, and gives the terminal back.
 TEST(SorellanFindTest, AtATerminalItPromptsColoursAndKeepsAHistory)
 {
-    const TempDir scratch;
-    kBoth(scratch.Path());
-    int master = -1;
-    const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
-    ASSERT_GE(pid, 0);
-    if (pid == 0)
+    struct Row { std::string command, resultShown, outFile; int nSignal; std::string ended; };
+    for (const Row& row : {Row{"\"$0\"", kOn + "apple" + kOff + " acid|苹果酸", "", 0, "ended 0"},
+                           Row{"\"$0\" >out", "sorellan> ", kApple, 0, "ended 0"},
+                           Row{"\"$0\"", kOn + "apple" + kOff + " acid|苹果酸", "", SIGTERM, "ended 143"}})
     {
-        std::string home = "HOME=" + scratch.Path();
-        char* const argv[] = {const_cast<char*>(SORELLAN_FIND_PATH), nullptr};
-        char* const envp[] = {home.data(), const_cast<char*>("TERM=xterm"), nullptr};
-        if (chdir(scratch.Path().c_str()) == 0) execve(SORELLAN_FIND_PATH, argv, envp);
-        _exit(127);
-    }
-    std::string shown;
-    const auto waitFor = [&](const std::string& text, std::size_t nTimes) {  // up to 20 s
-        const auto countShown = [&] {
-            std::size_t n = 0;
-            for (std::size_t pos = 0; (pos = shown.find(text, pos)) != std::string::npos; ++pos) ++n;
-            return n;
-        };
-        termios mode{};
-        for (int nPolls = 0; nPolls < 200; ++nPolls)
+        const TempDir scratch;
+        kBoth(scratch.Path());
+        // An old history someone could read, and opened while it was so: new queries stay unseen.
+        std::filesystem::create_directories(scratch / ".local/share/sorellan");
+        const std::string history = scratch / ".local/share/sorellan/find-history";
+        WriteFile(history, "_HiStOrY_V2_\nold\n");
+        chmod(history.c_str(), 0644);
+        const int fdReader = open(history.c_str(), O_RDONLY | O_CLOEXEC);
+        int master = -1;
+        const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+        ASSERT_GE(pid, 0);
+        if (pid == 0)
         {
-            if (countShown() >= nTimes && tcgetattr(master, &mode) == 0 && !(mode.c_lflag & ICANON)) return true;
-            char buffer[4096];
-            pollfd fd{master, POLLIN, 0};
-            const ssize_t n = poll(&fd, 1, 100) > 0 ? read(master, buffer, sizeof buffer) : 0;
-            if (n > 0) shown.append(buffer, static_cast<std::size_t>(n));
+            std::string home = "HOME=" + scratch.Path(), command = row.command + "; echo ended $?";
+            char* const argv[] = {const_cast<char*>("/bin/sh"), const_cast<char*>("-c"), command.data(),
+                                  const_cast<char*>(SORELLAN_FIND_PATH), nullptr};
+            char* const envp[] = {home.data(), const_cast<char*>("TERM=xterm"), nullptr};
+            if (chdir(scratch.Path().c_str()) == 0) execve("/bin/sh", argv, envp);
+            _exit(127);
         }
-        return false;
-    };
-    EXPECT_TRUE(waitFor("sorellan> ", 1)) << shown;
-    ASSERT_EQ(write(master, "apple\r", 6), 6);
-    EXPECT_TRUE(waitFor(kOn + "apple" + kOff + " acid|苹果酸", 1)) << shown;
-    EXPECT_TRUE(waitFor("sorellan> ", 2)) << shown;
-    ASSERT_EQ(write(master, "\x04", 1), 1);  // Ctrl-D
-    int status = -1;
-    for (int nPolls = 0; nPolls < 200 && waitpid(pid, &status, WNOHANG) != pid; ++nPolls) usleep(100000);
-    if (status == -1) kill(pid, SIGKILL), waitpid(pid, &status, 0);
-    close(master);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << shown;
-    EXPECT_NE(ReadFile(scratch / ".local/share/sorellan/find-history").find("apple"), std::string::npos);
+        std::string shown;
+        const auto waitFor = [&](const std::string& text, std::size_t nTimes, bool bRaw = true) {  // up to 20 s
+            const auto countShown = [&] {
+                std::size_t n = 0;
+                for (std::size_t pos = 0; (pos = shown.find(text, pos)) != std::string::npos; ++pos) ++n;
+                return n;
+            };
+            termios mode{};
+            for (int nPolls = 0; nPolls < 200; ++nPolls)
+            {
+                if (countShown() >= nTimes && tcgetattr(master, &mode) == 0 && !(mode.c_lflag & ICANON) == bRaw) return true;
+                char buffer[4096];
+                pollfd fd{master, POLLIN, 0};
+                const ssize_t n = poll(&fd, 1, 100) > 0 ? read(master, buffer, sizeof buffer) : 0;
+                if (n > 0) shown.append(buffer, static_cast<std::size_t>(n));
+            }
+            return false;
+        };
+        EXPECT_TRUE(waitFor("sorellan> ", 1)) << shown;
+        ASSERT_EQ(write(master, "apple\r", 6), 6);
+        EXPECT_TRUE(waitFor(row.resultShown, row.outFile.empty() ? 1 : 2)) << shown;
+        EXPECT_TRUE(waitFor("sorellan> ", 2)) << shown;
+        if (row.nSignal == 0)
+            ASSERT_EQ(write(master, "\x04", 1), 1);  // Ctrl-D
+        else  // to sorellan-find, the shell's child
+        {
+            std::ifstream children("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children");
+            pid_t child = 0;
+            if (children >> child) kill(child, row.nSignal);
+        }
+        EXPECT_TRUE(waitFor(row.ended, 1, false)) << shown;  // in canonical mode again
+        int status = -1;
+        for (int nPolls = 0; nPolls < 200 && waitpid(pid, &status, WNOHANG) != pid; ++nPolls) usleep(100000);
+        if (status == -1) kill(pid, SIGKILL), waitpid(pid, &status, 0);
+        close(master);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << shown;
+        EXPECT_EQ(row.outFile.empty() ? "" : ReadFile(scratch / "out"), row.outFile);
+        struct stat info{};
+        char seen[256] = {};
+        EXPECT_TRUE(stat(history.c_str(), &info) == 0 && (info.st_mode & 0777) == 0600) << std::oct << info.st_mode;
+        EXPECT_EQ(read(fdReader, seen, sizeof seen - 1), 17);
+        EXPECT_EQ(std::string(seen), "_HiStOrY_V2_\nold\n");
+        close(fdReader);
+        EXPECT_NE(ReadFile(history).find("apple"), std::string::npos);
+    }
 }

@@ -38,6 +38,10 @@ TEST(VocaToolTest, EachCommandGivesItsOutputOrRefusesWritingNothing)
         {{"unscramble", "--force", "general", "~/padded-general", "~/out"}, 0, "", "", plain[0]},
         {{"unscramble", "--force", "technical", "~/padded-technical", "~/out"}, 0, "", "", plain[1]},
         {{"unscramble", "technical", "~/small17.voca", "~/out"}, 0, "", "", "benzene|\xB1\xBD\n"},
+        // "<" before a file: it comes through a pipe, the kind checked all the same.
+        {{"unscramble", "technical", "<~/small17.voca", "~/out"}, 0, "", "", "benzene|\xB1\xBD\n"},
+        {{"unscramble", "--force", "general", "<~/padded-general", "~/out"}, 0, "", "", plain[0]},
+        {{"entries", "technical", "<~/small17.voca"}, 0, "benzene|\xB1\xBD\\n\n", "1 entries\n"},
         // entries: one a line, every byte visible (control bytes are no text: --force); as
         // many as that kind's table holds, with a warning.
         {{"entries", "general", "~/odd.voca", "--force"}, 0, "back\\\\slash\\x09tab\\x01\\x7F\xC4\xE3 gbk\\rcr\\n\nnext\n", "2 entries\n"},
@@ -67,9 +71,10 @@ TEST(VocaToolTest, EachCommandGivesItsOutputOrRefusesWritingNothing)
     {
         SCOPED_TRACE(testing::PrintToString(test.args));
         WriteFile(dir / "out", "previous");
-        std::vector<std::string> args;
-        for (const std::string& arg : test.args) args.push_back(tilde(arg));
-        const RunResult run = RunProgram(VOCA_TOOL_PATH, args);
+        std::vector<std::string> args{"-c", "cat \"$0\" | \"$@\"", "/dev/null", VOCA_TOOL_PATH};
+        for (const std::string& arg : test.args)
+            args.push_back(arg.starts_with("<") ? (args[2] = tilde(arg.substr(1)), "/dev/stdin") : tilde(arg));
+        const RunResult run = RunProgram("/bin/sh", args);
         EXPECT_TRUE(run.nExit == test.nExit && run.out == test.out) << run.nExit << ": " << run.out.substr(0, 200);
         EXPECT_NE(run.err.find(tilde(test.errHolds)), std::string::npos) << run.err;
         auto after = ListDirectory(dir.Path());

@@ -49,6 +49,14 @@ else
     echo "bash-completion is not installed: the completion is not tried" >&2
 fi
 
+# The launcher knows the package's copies by these checksums: a rebuilt vocabulary must be
+# listed (tools/record-vocabulary-versions).
+for name in 0.voca 17.voca; do
+    grep -qxF "$(sha256sum <"$root/share/sorellan/$name" | cut -d' ' -f1)  $name" \
+        "$root/share/sorellan/vocabulary-versions.sha256" \
+        || fail "vocabulary-versions.sha256 does not list the installed $name"
+done
+
 desktop=$root/share/applications/sorellan.desktop
 if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$desktop" || fail "desktop-file-validate rejects sorellan.desktop"
@@ -133,6 +141,35 @@ start_window '' "$home"
 cmp -s "$scratch/users-0.voca" "$home/0.voca" || fail "the launcher replaced a vocabulary the user changed"
 [ "$(grep -c "keeping $home/0.voca" "$scratch/said")" = 1 ] \
     || fail "the launcher did not say once that it kept the user's 0.voca: $(cat "$scratch/said")"
+
+prepare() {  # the per-user directory; what the script said goes to $scratch/said
+    "$root/libexec/sorellan/prepare-vocabularies" "$root/share/sorellan" "$1" 2>"$scratch/said" \
+        || fail "prepare-vocabularies failed: $(cat "$scratch/said")"
+}
+# A copy of an earlier release, made before the record was kept, is the package's: replaced.
+old=$scratch/old-release
+mkdir "$old"
+cp "$root/share/sorellan/17.voca" "$old/17.voca"
+echo 'an earlier 0.voca' >"$old/0.voca"
+echo "$(sha256sum <"$old/0.voca" | cut -d' ' -f1)  0.voca" >>"$root/share/sorellan/vocabulary-versions.sha256"
+prepare "$old"
+same_as_installed "$old" "a copy of an earlier release"
+[ ! -s "$scratch/said" ] || fail "the launcher took an earlier release's copy for the user's: $(cat "$scratch/said")"
+
+# A checksum that cannot be taken (a failing sha256sum, a dangling symlink) keeps the copy
+# and says why; it never matches a record.
+mkdir "$scratch/bin"
+printf '#!/bin/sh\nexit 1\n' >"$scratch/bin/sha256sum"
+chmod +x "$scratch/bin/sha256sum"
+nosum=$scratch/no-checksum
+PATH=$scratch/bin:$PATH prepare "$nosum"
+echo 'changed by the user' >"$nosum/0.voca"
+ln -sf "$scratch/nowhere" "$nosum/17.voca"
+PATH=$scratch/bin:$PATH prepare "$nosum"
+[ "$(cat "$nosum/0.voca")" = 'changed by the user' ] || fail "a failing sha256sum let the user's 0.voca be replaced"
+[ -L "$nosum/17.voca" ] || fail "a dangling symlink was taken for a copy of the package's"
+[ "$(grep -c "keeping $nosum/.*checksum cannot be taken" "$scratch/said")" = 2 ] \
+    || fail "the launcher did not say why it kept the files: $(cat "$scratch/said")"
 
 # sorellan-find, installed, run anywhere: it works in the per-user directory, filled as the
 # launcher fills it.

@@ -16,6 +16,7 @@ constexpr int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 int g_fdNoted = -1;  // the write end of the pipe the handler notes signals in
 std::atomic<int> g_nSignal{0};
+std::atomic<void (*)()> g_pfnBeforeEnd{nullptr};
 static_assert(std::atomic<int>::is_always_lock_free, "used by a signal handler");
 
 extern "C" void NoteStopSignal(int nSignal)
@@ -31,6 +32,8 @@ extern "C" void NoteStopSignal(int nSignal)
 [[noreturn]] void EndBy(int nSignal)
 {
     LoaderThreads::StopAll();
+    if (void (*const pfn)() = g_pfnBeforeEnd.load())
+        pfn();
     struct sigaction action{};
     action.sa_handler = SIG_DFL;
     ::sigaction(nSignal, &action, nullptr);
@@ -66,7 +69,8 @@ bool StopLoadersOnSignals()
                 EndBy(g_nSignal.load());
             // Cannot happen with a pipe of our own; should it, the signals act by default.
             for (const int nSignal : kStopSignals)
-                ::signal(nSignal, SIG_DFL);
+                if (struct sigaction now{}; ::sigaction(nSignal, nullptr, &now) == 0 && now.sa_handler == NoteStopSignal)
+                    ::signal(nSignal, SIG_DFL);
         }).detach();
     }
     catch (...)
@@ -86,7 +90,13 @@ bool StopLoadersOnSignals()
     action.sa_flags = SA_RESTART;
     action.sa_mask = stopSignals;
     for (const int nSignal : kStopSignals)
-        ::sigaction(nSignal, &action, nullptr);
+    {
+        // A signal ignored at start stays ignored: nohup, or a background job of a shell
+        // without job control, asks for exactly that.
+        struct sigaction atStart{};
+        if (::sigaction(nSignal, nullptr, &atStart) == 0 && atStart.sa_handler != SIG_IGN)
+            ::sigaction(nSignal, &action, nullptr);
+    }
     return true;
 }
 
@@ -94,4 +104,9 @@ void ExitIfStopSignalled()
 {
     if (const int nSignal = g_nSignal.load())
         EndBy(nSignal);
+}
+
+void SetBeforeStopEnd(void (*pfn)())
+{
+    g_pfnBeforeEnd.store(pfn);
 }

@@ -112,7 +112,8 @@ bool QueryRunner::Run(std::string_view input)
         TrimQuery(trimmed);
         KeywordTable keywords;
         SplitKeywords(trimmed, keywords);
-        if (keywords.slots[0].empty())
+        // A script counts its answers: there, a blank query gets the window's answer too.
+        if (keywords.slots[0].empty() && m_format == OutputFormat::kText)
             return true;
         std::copy_n(keywords.slots, KeywordTable::kTestedKeywords, m_keywords);
     }

@@ -19,8 +19,8 @@ public:
     ~QueryRunner();
 
     // Runs one query given as typed (UTF-8, or GBK with --raw) and writes its results; a
-    // query without a keyword (blank, or separators only) is skipped. Returns false when
-    // standard output failed.
+    // query without a keyword (blank, or separators only) is skipped in the text output
+    // alone. Returns false when standard output failed.
     bool Run(std::string_view input);
 
 private:

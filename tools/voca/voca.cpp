@@ -88,43 +88,53 @@ bool LooksLikeText(std::string_view plain)
 // How much of a file's beginning decides what it is.
 constexpr std::size_t kSampleBytes = 64 * 1024;
 
-// The beginning of a scrambled file, descrambled with `key`; nullopt when it cannot be read
-// (errno says why).
-std::optional<std::string> DescrambledSample(int fd, ScrambleKey key)
+// The first kSampleBytes of a scrambled file (fewer when it is shorter), read once so that a
+// pipe works too: the check looks at them and the copy starts with them. nullopt when it
+// cannot be read (errno says why).
+std::optional<std::string> ReadHead(int fd)
 {
-    std::string sample;
-    unsigned char block[4096];
-    for (off_t offset = 0; sample.size() < kSampleBytes;)
+    std::string head(kSampleBytes, '\0');
+    std::size_t nHead = 0;
+    while (nHead < head.size())
     {
-        const ssize_t nRead = pread(fd, block, sizeof block, offset);
-        if (nRead < 0 && errno == EINTR)
-            continue;
+        const ssize_t nRead = ReadSome(fd, head.data() + nHead, head.size() - nHead);
         if (nRead < 0)
             return std::nullopt;
         if (nRead == 0)
             break;
-        offset += nRead;
-        for (ssize_t i = 0; i < nRead; ++i)
-            if (block[i] != 0x00 && block[i] != 0xFF)
-                sample += static_cast<char>(DescrambleByte(block[i], key.subtrahend, key.addend));
+        nHead += static_cast<std::size_t>(nRead);
     }
-    return sample;
+    head.resize(nHead);
+    return head;
 }
 
-// Refuses, with a message, a file that is not of the kind named (unless forced): its
-// plain text would be garbage. Returns 0 to go on, else the exit status.
-int CheckKind(const Vocabulary& vocabulary, int fd, const std::string& path, bool bForce)
+// Scrambled bytes descrambled with `key`, 0x00 and 0xFF dropped as the loader drops them.
+std::string Descrambled(std::string_view scrambled, ScrambleKey key)
 {
-    if (bForce)
-        return 0;
-    const std::optional<std::string> sample = DescrambledSample(fd, vocabulary.key);
-    if (!sample)
-        return Fail(path);
-    if (LooksLikeText(*sample))
+    std::string plain;
+    for (const char c : scrambled)
+        if (const auto byte = static_cast<unsigned char>(c); byte != 0x00 && byte != 0xFF)
+            plain += static_cast<char>(DescrambleByte(byte, key.subtrahend, key.addend));
+    return plain;
+}
+
+// The head already read, then the rest of the file, descrambled into plainFd.
+CopyResult DescrambleAfterHead(const std::string& head, int scrambledFd, int plainFd, ScrambleKey key)
+{
+    const std::string plainHead = Descrambled(head, key);
+    if (!WriteAll(plainFd, plainHead.data(), plainHead.size()))
+        return CopyResult::kWriteError;
+    return DescrambleFile(scrambledFd, plainFd, key.subtrahend, key.addend);
+}
+
+// Refuses, with a message, a file whose head is not of the kind named (unless forced): its
+// plain text would be garbage. Returns 0 to go on, else the exit status.
+int CheckKind(const Vocabulary& vocabulary, const std::string& head, const std::string& path, bool bForce)
+{
+    if (bForce || LooksLikeText(Descrambled(head, vocabulary.key)))
         return 0;
     const Vocabulary& other = &vocabulary == &kVocabularies[0] ? kVocabularies[1] : kVocabularies[0];
-    const std::optional<std::string> otherSample = DescrambledSample(fd, other.key);
-    const bool bOther = otherSample && LooksLikeText(*otherSample);
+    const bool bOther = LooksLikeText(Descrambled(head, other.key));
     std::fprintf(stderr,
                  "voca: %s is not a %s vocabulary: with its constants the text is not GBK text"
                  " in lines%s%s%s; --force to go on anyway\n",
@@ -230,13 +240,15 @@ int UnscrambleFile(const Vocabulary& vocabulary, const std::string& inPath,
     FileHandle in(open(inPath.c_str(), O_RDONLY | O_CLOEXEC));
     if (!in.IsOpen())
         return Fail(inPath);
-    if (const int nStatus = CheckKind(vocabulary, in.Get(), inPath, bForce))
+    const std::optional<std::string> head = ReadHead(in.Get());
+    if (!head)
+        return Fail(inPath);
+    if (const int nStatus = CheckKind(vocabulary, *head, inPath, bForce))
         return nStatus;
     PendingOutput out(outPath);
     if (!out.Create())
         return Fail(outPath);
-    const CopyResult result =
-        DescrambleFile(in.Get(), out.Fd(), vocabulary.key.subtrahend, vocabulary.key.addend);
+    const CopyResult result = DescrambleAfterHead(*head, in.Get(), out.Fd(), vocabulary.key);
     if (result == CopyResult::kReadError)
         return Fail(inPath);
     if (result != CopyResult::kDone || !out.Commit())
@@ -273,15 +285,17 @@ int ListEntries(const Vocabulary& vocabulary, const std::string& path, bool bFor
     FileHandle in(open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!in.IsOpen())
         return Fail(path);
-    if (const int nStatus = CheckKind(vocabulary, in.Get(), path, bForce))
+    const std::optional<std::string> head = ReadHead(in.Get());
+    if (!head)
+        return Fail(path);
+    if (const int nStatus = CheckKind(vocabulary, *head, path, bForce))
         return nStatus;
     // The same two steps as the loader, through an anonymous file that needs no cleanup.
     const std::string plainName = "descrambled copy of " + path;
     FileHandle plain(memfd_create("voca-plain", MFD_CLOEXEC));
     if (!plain.IsOpen())
         return Fail(plainName);
-    const CopyResult copy =
-        DescrambleFile(in.Get(), plain.Get(), vocabulary.key.subtrahend, vocabulary.key.addend);
+    const CopyResult copy = DescrambleAfterHead(*head, in.Get(), plain.Get(), vocabulary.key);
     if (copy == CopyResult::kReadError)
         return Fail(path);
     if (copy != CopyResult::kDone || lseek(plain.Get(), 0, SEEK_SET) != 0)
