@@ -40,6 +40,15 @@ DirSetup Files(const std::string& general, const std::string& technical)
 }
 const DirSetup kBoth = Files(kGeneral, kTechnical), kNone = Files("", "");
 
+// The per-user copies as a first run made them, then changed in their directory.
+DirSetup CopiedThen(const std::function<void(const std::string& copies)>& change)
+{
+    return [=](const std::string& dir) {
+        RunProgram(SORELLAN_FIND_PATH, {"qqqq"}, dir, "", {"HOME=" + dir + "/../home", "PATH=/usr/bin:/bin"});
+        change(dir + "/../home/.local/share/sorellan");
+    };
+}
+
 // Its lines sorted: the two loaders report side by side, in either order.
 Lines SortedLines(const std::string& text)
 {
@@ -125,6 +134,14 @@ TEST(SorellanFindTest, EachRunGivesItsOutputMessagesAndExitStatus)
          0, kNone, "", "TERM=dumb", "home/.local/share/sorellan"},
         {{"-v", "qqqq"}, kQqqq, "sorellan-find: loading the vocabularies in ~/xdg/sorellan\n" + kLoaded,
          0, kNone, "", "XDG_DATA_HOME=~/xdg", "xdg/sorellan"},
+        // Up to date by their recorded state, the copies are taken without the copying script,
+        // which would fail on a record that is a directory; a copy changed since makes it look.
+        {{"qqqq"}, kQqqq, kLoaded, 0, CopiedThen([](const std::string& copies) {
+             std::filesystem::remove(copies + "/.installed-copies");
+             std::filesystem::create_directory(copies + "/.installed-copies"); })},
+        {{"qqqq"}, kQqqq, "sorellan: keeping ~/home/.local/share/sorellan/17.voca, which differs from every installed"
+             " copy (changed by you?); remove it to use " LEXIVANT2_DATA_DIR "/17.voca\n" + kLoaded, 0,
+         CopiedThen([](const std::string& copies) { WriteFile(copies + "/17.voca", Scramble(kTechnical, kTechnicalKey)); })},
         // One vocabulary is enough, and says why the other failed; neither is exit status 1.
         {{"benzene"}, kBenzene, kGeneralGone + kLoaded, 0, Files("", kTechnical)},
         {{"qqqq"}, kQqqq, kTechnicalGone, 0, Files(kGeneral, "")},

@@ -180,6 +180,12 @@ grep -q "loading the vocabularies in $scratch/home2/.local/share/sorellan\$" "$s
 same_as_installed "$scratch/home2/.local/share/sorellan" "sorellan-find"
 [[ "$found" == *"硫酸 [liú suān] sulfuric acid"* ]] || fail "sorellan-find did not find 硫酸: $found"
 
+# An installed file changed (a package update): the state sorellan-find's first run recorded
+# no longer holds, so the next run copies it again.
+printf 'z' >>"$root/share/sorellan/0.voca"
+(cd / && env HOME="$scratch/home2" XDG_DATA_HOME= "$root/bin/sorellan-find" -q qqqq >/dev/null 2>&1) || true
+same_as_installed "$scratch/home2/.local/share/sorellan" "sorellan-find after an update"
+
 leftovers=$(cd "$scratch" && find home home2 data -name '*.pyq' -o -name '.*.voca.*')
 [ -z "$leftovers" ] || fail "files left behind after the window ended: $leftovers"
 
