@@ -67,6 +67,8 @@ std::size_t BoundedEditDistance(std::string_view a, std::string_view b, std::siz
 
 SuggestionIndex::SuggestionIndex(const VocabularyTable& general, const VocabularyTable& technical)
 {
+    m_wordCounts.resize(1 << 17);
+    m_seenHeadwords.reserve(1 << 18);
     for (const VocabularyTable* table : {&general, &technical})
         for (int n = 0, nCount = table->GetCount(); n < nCount; ++n)
             Add(table->GetAt(n));
@@ -81,32 +83,75 @@ void SuggestionIndex::Add(std::string_view entry)
         end += 2;
     if (end > i)
     {
-        std::string headword(entry.substr(i, end - i));
+        const std::string_view headword = entry.substr(i, end - i);
         if (m_seenHeadwords.insert(headword).second)
         {
-            m_headwords.push_back(std::move(headword));
+            m_headwords.push_back(headword);
             m_headwordEntries.push_back(entry);
         }
     }
-    // English words: runs of ASCII letters, character by character, skipping readings.
+    // English words: runs of ASCII letters, character by character, skipping readings. A
+    // word in lower case is kept as a view of the entry; only others need a copy.
     bool bInReading = false;
-    std::string word;
+    std::size_t nStart = 0;
+    bool bUpper = false;
     for (i = 0; i <= entry.size(); ++i)
     {
         const char c = i < entry.size() ? entry[i] : '\0';
         if (!bInReading && IsAsciiLetter(c))
         {
-            word += Lower(c);
+            bUpper |= c <= 'Z';
             continue;
         }
-        if (word.size() > 1)
-            ++m_wordCounts[word];
-        word.clear();
+        if (i - nStart > 1)
+        {
+            std::string_view word = entry.substr(nStart, i - nStart);
+            if (bUpper)
+            {
+                std::string lower(word);
+                std::transform(lower.begin(), lower.end(), lower.begin(), Lower);
+                word = *m_loweredWords.insert(std::move(lower)).first;
+            }
+            CountWord(word);
+        }
         if (i + 1 < entry.size() && IsDoubleByte(c, entry[i + 1]))
             ++i;
         else if (c == '[' || c == ']')
             bInReading = c == '[';
+        nStart = i + 1;
+        bUpper = false;
     }
+}
+
+void SuggestionIndex::CountWord(std::string_view word)
+{
+    if (2 * (m_nWords + 1) > m_wordCounts.size())
+    {
+        std::vector<WordCount> old(2 * m_wordCounts.size());
+        old.swap(m_wordCounts);
+        m_nWords = 0;
+        for (const WordCount& counted : old)
+            if (counted.nCount > 0)
+            {
+                CountWord(counted.word);
+                m_wordCounts[Slot(counted.word)].nCount = counted.nCount;
+            }
+    }
+    WordCount& slot = m_wordCounts[Slot(word)];
+    if (slot.nCount++ == 0)
+    {
+        slot.word = word;
+        ++m_nWords;
+    }
+}
+
+std::size_t SuggestionIndex::Slot(std::string_view word) const
+{
+    const std::size_t nMask = m_wordCounts.size() - 1;
+    std::size_t i = std::hash<std::string_view>{}(word) & nMask;
+    while (m_wordCounts[i].nCount > 0 && m_wordCounts[i].word != word)
+        i = (i + 1) & nMask;
+    return i;
 }
 
 void SuggestionIndex::SuggestWords(std::string_view keyword, std::size_t nMax, std::vector<std::string>& out) const
@@ -117,7 +162,7 @@ void SuggestionIndex::SuggestWords(std::string_view keyword, std::size_t nMax, s
     std::vector<std::tuple<std::size_t, int, std::string_view>> near;  // distance, -count, word
     for (const auto& [word, nCount] : m_wordCounts)
     {
-        if (word == keyword)
+        if (nCount == 0 || word == keyword)
             continue;
         if (const std::size_t d = BoundedEditDistance(lower, word, nLimit); d <= nLimit)
             near.emplace_back(d, -nCount, word);
@@ -134,18 +179,18 @@ void SuggestionIndex::SuggestReadings(std::string_view keyword, std::size_t nMax
         return;
     for (std::size_t i = 0; i < m_headwords.size() && out.size() < nMax; ++i)
         if (FitPinyin(m_headwordEntries[i], *reading) == PinyinFit::kWhole)
-            AddOnce(out, m_headwords[i]);
+            AddOnce(out, std::string(m_headwords[i]));
 }
 
 void SuggestionIndex::SuggestHeadwords(std::string_view keyword, std::size_t nMax,
                                        std::vector<std::string>& out) const
 {
-    for (const std::string& headword : m_headwords)
+    for (const std::string_view headword : m_headwords)
     {
         if (out.size() >= nMax)
             return;
         if (headword != keyword && BoundedEditDistance(keyword, headword, 1, 2) == 1)
-            AddOnce(out, headword);
+            AddOnce(out, std::string(headword));
     }
 }
 

@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -31,10 +30,23 @@ private:
     void SuggestReadings(std::string_view keyword, std::size_t nMax, std::vector<std::string>& out) const;
     void SuggestHeadwords(std::string_view keyword, std::size_t nMax, std::vector<std::string>& out) const;
 
-    std::unordered_map<std::string, int> m_wordCounts;  // lower case, outside the readings
-    std::vector<std::string> m_headwords;                // first term of each entry, once each
-    std::vector<std::string_view> m_headwordEntries;     // the entry each came from first
-    std::unordered_set<std::string> m_seenHeadwords;
+    void CountWord(std::string_view word);
+    std::size_t Slot(std::string_view word) const;  // where the word is, or its empty slot
+
+    // The English words, lower case, outside the readings: views of the tables' entries
+    // (which outlive the index) or of m_loweredWords, counted in a table of open addressing
+    // (one look at memory a word, where a map of nodes takes several).
+    struct WordCount
+    {
+        std::string_view word;
+        int nCount = 0;
+    };
+    std::vector<WordCount> m_wordCounts;
+    std::size_t m_nWords = 0;
+    std::unordered_set<std::string> m_loweredWords;
+    std::vector<std::string_view> m_headwords;        // first term of each entry, once each
+    std::vector<std::string_view> m_headwordEntries;  // the entry each came from first
+    std::unordered_set<std::string_view> m_seenHeadwords;
 };
 
 // The edit distance of two strings (insertions, deletions, changes and swaps of neighbours,
