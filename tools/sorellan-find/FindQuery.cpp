@@ -122,7 +122,15 @@ bool QueryRunner::Run(std::string_view input)
     {
         PinyinResults found = FindByPinyin(query, g_generalVocabulary, g_technicalVocabulary);
         for (const std::string& keyword : found.notPinyin)
-            m_notes += "sorellan-find: '" + GbkToUtf8(keyword) + "' is not pinyin: it matches nothing\n";
+        {
+            // A hostile keyword is named by its beginning: 40 bytes, whole characters.
+            std::size_t nShown = std::min<std::size_t>(keyword.size(), 40);
+            while (!StartsCharacter(keyword, nShown))
+                --nShown;
+            m_notes += "sorellan-find: '";
+            AppendVisible(m_notes, GbkToUtf8(keyword.substr(0, nShown)));
+            m_notes += (nShown < keyword.size() ? "…" : "") + std::string("' is not pinyin: it matches nothing\n");
+        }
         results = std::move(found.lists);
         std::fill(std::begin(m_keywords), std::end(m_keywords), std::string());  // nothing to highlight
     }
@@ -133,7 +141,10 @@ bool QueryRunner::Run(std::string_view input)
     {
         m_notes += "sorellan-find: nothing found; near it:";
         for (const std::string& suggestion : suggestions)
-            m_notes += (&suggestion == &suggestions.front() ? " " : ", ") + GbkToUtf8(suggestion);
+        {
+            m_notes += &suggestion == &suggestions.front() ? " " : ", ";
+            AppendVisible(m_notes, GbkToUtf8(suggestion));
+        }
         m_notes += '\n';
     }
     m_out.clear();
@@ -153,7 +164,7 @@ bool QueryRunner::Run(std::string_view input)
     const bool bWritten = std::fwrite(m_out.data(), 1, m_out.size(), stdout) == m_out.size() &&
                           std::fflush(stdout) == 0;
     // Notes on standard error after the answer they speak of.
-    std::fputs(m_notes.c_str(), stderr);
+    std::fwrite(m_notes.data(), 1, m_notes.size(), stderr);
     m_notes.clear();
     return bWritten;
 }
