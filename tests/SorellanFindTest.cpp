@@ -114,6 +114,9 @@ TEST(SorellanFindTest, EachRunGivesItsOutputMessagesAndExitStatus)
              "\nQuery: ping2 guo3" + kNothing.substr(0, 14) + "Technical (1):\n  苹果酸 [píng guǒ suān]\n"
              "\nQuery: lü" + kNothing.substr(0, 14) + "Technical (1):\n  绿 [lǜ] 苹果[píng guǒ]\n\nQuery: lv1" + kNothing +
              "\nQuery: pingguo" + kNothing.substr(0, 14) + "Technical (1):\n  苹果酸 [píng guǒ suān]\n"},
+        // A hostile keyword is named by its first 40 bytes, one GBK lacks as U+FFFD.
+        {{"-p", std::string(100000, 'x') + ",\xFF"}, "Query: xxx…", kLoaded + "sorellan-find: '" + std::string(40, 'x') +
+             "…' is not pinyin: it matches nothing\nsorellan-find: '\uFFFD' is not pinyin: it matches nothing\n"},
         {{"-p", "--json", "xyz, pingguo"}, "{\"query\":\"xyz, pingguo\",\"exact\":[],\"expanded\":[],\"technical\":[],\"suggestions\":[]}\n",
          kLoaded + "sorellan-find: 'xyz' is not pinyin: it matches nothing\n"},
         {{"what\U0001F600", "what\xFF"}, "Query: what\uFFFD" + kNothing + "\nQuery: what\uFFFD" + kNothing},
