@@ -29,6 +29,11 @@ bool IsChineseTerm(std::string_view text)
     return true;
 }
 
+bool IsEnglishWord(std::string_view text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), IsAsciiLetter);
+}
+
 void AddOnce(std::vector<std::string>& out, std::string text)
 {
     if (std::find(out.begin(), out.end(), text) == out.end())
@@ -194,13 +199,20 @@ void SuggestionIndex::SuggestHeadwords(std::string_view keyword, std::size_t nMa
     }
 }
 
+bool SuggestionIndex::MaySuggest(const std::vector<std::string_view>& keywords)
+{
+    return std::any_of(keywords.begin(), keywords.end(), [](std::string_view keyword) {
+        return IsEnglishWord(keyword) || IsChineseTerm(keyword);
+    });
+}
+
 std::vector<std::string> SuggestionIndex::Suggest(const std::vector<std::string_view>& keywords,
                                                   std::size_t nMax) const
 {
     std::vector<std::string> out;
     for (const std::string_view keyword : keywords)
     {
-        if (!keyword.empty() && std::all_of(keyword.begin(), keyword.end(), IsAsciiLetter))
+        if (IsEnglishWord(keyword))
         {
             SuggestReadings(keyword, nMax, out);
             SuggestWords(keyword, nMax, out);

@@ -24,6 +24,9 @@ public:
     // character off (one changed, missing or added), in vocabulary order.
     std::vector<std::string> Suggest(const std::vector<std::string_view>& keywords, std::size_t nMax = 5) const;
 
+    // False when no keyword is of a kind Suggest looks at: no index need be built.
+    static bool MaySuggest(const std::vector<std::string_view>& keywords);
+
 private:
     void Add(std::string_view entry);
     void SuggestWords(std::string_view keyword, std::size_t nMax, std::vector<std::string>& out) const;

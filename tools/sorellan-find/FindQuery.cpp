@@ -99,9 +99,12 @@ std::vector<std::string> QueryRunner::Suggest(bool bFoundNothing)
     // Readings find what they find; a word near a reading would mislead.
     if (!bFoundNothing || m_bPinyin || (m_bQuiet && m_format != OutputFormat::kJson))
         return {};
+    const std::vector<std::string_view> keywords(std::begin(m_keywords), std::end(m_keywords));
+    if (!SuggestionIndex::MaySuggest(keywords))
+        return {};
     if (!m_pSuggestions)
         m_pSuggestions = std::make_unique<SuggestionIndex>(g_generalVocabulary, g_technicalVocabulary);
-    return m_pSuggestions->Suggest({std::begin(m_keywords), std::end(m_keywords)});
+    return m_pSuggestions->Suggest(keywords);
 }
 
 bool QueryRunner::Run(std::string_view input)
