@@ -1,6 +1,7 @@
 #include "search/SuggestionIndex.h"
 
 #include <algorithm>
+#include <bit>
 #include <tuple>
 
 #include "search/KeywordMatch.h"
@@ -29,6 +30,15 @@ bool IsChineseTerm(std::string_view text)
     return true;
 }
 
+// The letters a lower-case word holds, a bit each.
+std::uint32_t LetterSet(std::string_view word)
+{
+    std::uint32_t letters = 0;
+    for (const char c : word)
+        letters |= 1u << ((c - 'a') & 31);
+    return letters;
+}
+
 bool IsEnglishWord(std::string_view text)
 {
     return !text.empty() && std::all_of(text.begin(), text.end(), IsAsciiLetter);
@@ -47,8 +57,11 @@ std::size_t BoundedEditDistance(std::string_view a, std::string_view b, std::siz
     if ((n > m ? n - m : m - n) > nLimit)
         return nLimit + 1;
     auto same = [&](std::size_t i, std::size_t j) { return a.substr(i * unit, unit) == b.substr(j * unit, unit); };
-    // Three rows of the table: two back for the swaps.
-    std::vector<std::size_t> older(m + 1), prev(m + 1), row(m + 1);
+    // Three rows of the table: two back for the swaps. Kept between calls: the index calls
+    // this for every word of about the keyword's length.
+    thread_local std::vector<std::size_t> older, prev, row;
+    for (auto* pRow : {&older, &prev, &row})
+        pRow->assign(m + 1, 0);
     for (std::size_t j = 0; j <= m; ++j)
         prev[j] = j;
     for (std::size_t i = 1; i <= n; ++i)
@@ -138,14 +151,15 @@ void SuggestionIndex::CountWord(std::string_view word)
         for (const WordCount& counted : old)
             if (counted.nCount > 0)
             {
-                CountWord(counted.word);
-                m_wordCounts[Slot(counted.word)].nCount = counted.nCount;
+                m_wordCounts[Slot(counted.word)] = counted;
+                ++m_nWords;
             }
     }
     WordCount& slot = m_wordCounts[Slot(word)];
     if (slot.nCount++ == 0)
     {
         slot.word = word;
+        slot.letters = LetterSet(word);
         ++m_nWords;
     }
 }
@@ -165,9 +179,12 @@ void SuggestionIndex::SuggestWords(std::string_view keyword, std::size_t nMax, s
     std::transform(lower.begin(), lower.end(), lower.begin(), Lower);
     const std::size_t nLimit = lower.size() >= 5 ? 2 : 1;
     std::vector<std::tuple<std::size_t, int, std::string_view>> near;  // distance, -count, word
-    for (const auto& [word, nCount] : m_wordCounts)
+    const std::uint32_t letters = LetterSet(lower);
+    for (const auto& [word, nCount, wordLetters] : m_wordCounts)
     {
-        if (nCount == 0 || word == keyword)
+        // Each edit brings in at most one letter the other lacks, and takes out at most one.
+        if (nCount == 0 || word == keyword || std::popcount(letters & ~wordLetters) > static_cast<int>(nLimit) ||
+            std::popcount(wordLetters & ~letters) > static_cast<int>(nLimit))
             continue;
         if (const std::size_t d = BoundedEditDistance(lower, word, nLimit); d <= nLimit)
             near.emplace_back(d, -nCount, word);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -43,6 +44,7 @@ private:
     {
         std::string_view word;
         int nCount = 0;
+        std::uint32_t letters = 0;  // bit i: the word holds letter 'a' + i
     };
     std::vector<WordCount> m_wordCounts;
     std::size_t m_nWords = 0;
