@@ -80,7 +80,7 @@ TEST(SorellanFindTest, EachRunGivesItsOutputMessagesAndExitStatus)
         // --raw: the result texts exactly as built (GBK, tags, "\r\n"), each behind a NUL.
         {{"--raw", "apple"}, "<\xBE\xAB> fruit apple \xC6\xBB\xB9\xFB\n\r\n<\xC0\xA9> pineapple \xB7\xEF\xC0\xE6\n\r\n\0"
                             "apple acid|\xC6\xBB\xB9\xFB\xCB\xE1\n\r\n\0"s},
-        {{"  \xB1\xBD ", "--raw"}, "\0benzene|\xB1\xBD\n\r\n\0"s},
+        {{"  \xB1\xBD ", "--raw", "aple"}, "\0benzene|\xB1\xBD\n\r\n\0\0\0"s},  // no suggestion with --raw
         // Every query given gets its answer there, a blank one the window's: every entry.
         {{"--raw", " ", "x"}, [] {
              std::string out = "<\xC0\xA9> fruit apple \xC6\xBB\xB9\xFB\n\r\n<\xC0\xA9> pineapple \xB7\xEF\xC0\xE6\n\r\n"

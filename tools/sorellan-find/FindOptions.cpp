@@ -44,8 +44,8 @@ const char kFindHelp[] =
     "Exit status: 0 when a vocabulary loaded and every query was answered, 1 when neither\n"
     "vocabulary loaded or input or output failed, 2 for a usage error.\n"
     "\n"
-    "A query that finds nothing is followed on standard error by up to five words or\n"
-    "terms of the vocabularies near its keywords.\n";
+    "A query that finds nothing is followed on standard error (but with --raw) by up to\n"
+    "five words or terms of the vocabularies near its keywords.\n";
 
 namespace
 {

@@ -96,8 +96,9 @@ QueryRunner::~QueryRunner() = default;
 
 std::vector<std::string> QueryRunner::Suggest(bool bFoundNothing)
 {
-    // Readings find what they find; a word near a reading would mislead.
-    if (!bFoundNothing || m_bPinyin || (m_bQuiet && m_format != OutputFormat::kJson))
+    // Readings find what they find; a word near a reading would mislead. --raw serves
+    // programs that call once a word: they would pay for the index on every miss.
+    if (!bFoundNothing || m_bPinyin || m_format == OutputFormat::kRaw || (m_bQuiet && m_format == OutputFormat::kText))
         return {};
     const std::vector<std::string_view> keywords(std::begin(m_keywords), std::end(m_keywords));
     if (!SuggestionIndex::MaySuggest(keywords))
