@@ -16,9 +16,9 @@ const char kFindHelp[] =
     "Options:\n"
     "  -i, --ignore-case   ASCII letters match without regard to case\n"
     "  -w, --word          an English keyword must stand as a whole word\n"
-    "  -p, --pinyin        keywords are readings in plain letters, tones optional (\"huaxue\",\n"
-    "                      \"hua xue\", \"hua4xue2\", v or u: for ü), parted by commas or\n"
-    "                      semicolons\n"
+    "  -p, --pinyin        keywords are readings in plain letters, tones optional\n"
+    "                      (\"huaxue\", \"hua xue\", \"hua4xue2\", v or u: for ü), parted\n"
+    "                      by commas or semicolons\n"
     "  -q, --quiet         no suggestions on standard error when nothing is found\n"
     "      --color[=WHEN]  highlight the keywords: auto (on a terminal, the default),\n"
     "                      always or never\n"
@@ -44,7 +44,7 @@ const char kFindHelp[] =
     "Exit status: 0 when a vocabulary loaded and every query was answered, 1 when neither\n"
     "vocabulary loaded or input or output failed, 2 for a usage error.\n"
     "\n"
-    "A query that finds nothing is followed on standard error (but with --raw) by up to\n"
+    "A query that finds nothing is followed on standard error (not with --raw) by up to\n"
     "five words or terms of the vocabularies near its keywords.\n";
 
 namespace
