@@ -13,6 +13,7 @@
 #include "search/Find.h"
 #include "search/KeywordQuery.h"
 #include "search/SubstringFinder.h"
+#include "search/SuggestionIndex.h"
 #include "search/VocabularySearch.h"
 #include "vocabulary/VocabularyTable.h"
 
@@ -194,6 +195,20 @@ void BM_SearchThreeKeywords(benchmark::State& state)
     RunSearch(state, kThreeKeywordQuery);
 }
 
+// The index of words and headwords that a query finding nothing builds, over both full
+// vocabularies, and one suggestion from it; freed at the end of every round.
+void BM_SuggestionIndex(benchmark::State& state)
+{
+    const Tables* pTables = PrepareTables(state);
+    if (!pTables)
+        return;
+    for (auto _ : state)
+    {
+        const SuggestionIndex index(pTables->general, pTables->technical);
+        benchmark::DoNotOptimize(index.Suggest({"solvant"}));
+    }
+}
+
 // Times `find(run)` over both tables' whole runs; a pass that finds anything is an error,
 // since every pass looks for what no entry holds.
 template <typename Find>
@@ -253,6 +268,7 @@ BENCHMARK(BM_Search1Pct)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SearchDense)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SearchChinese)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SearchThreeKeywords)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SuggestionIndex)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_MemchrPass)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_StringFindPass)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_FinderPass, avx2, SubstringFinder::Method::kAvx2)

@@ -28,6 +28,11 @@ target_compile_definitions(sorellan-find PRIVATE
   SORELLAN_SOURCE_DATA_DIR="${PROJECT_SOURCE_DIR}/data"
   SORELLAN_SOURCE_PREPARE="${PROJECT_SOURCE_DIR}/packaging/prepare-vocabularies.sh")
 
+# Completion of the tools' options, where bash-completion loads it when first needed
+# (Debian: /usr/share/bash-completion/completions).
+install(FILES packaging/completions/sorellan-find packaging/completions/voca
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+
 # With the checksums of their earlier versions: the launcher knows its own old copies by them.
 install(FILES data/0.voca data/17.voca data/vocabulary-versions.sha256 DESTINATION ${SORELLAN_DATADIR})
 # The data's own README and licence travel with it.

@@ -9,6 +9,11 @@
 # made before the record was kept have none). Any other copy is the user's own (rebuilt with
 # `voca scramble`, say) and is kept; that is said once on standard error, and again only
 # when either file changes. So is a copy whose checksum cannot be taken: it might be theirs.
+#
+# WORK_DIR/.installed-state then holds, for each copy settled, the size, modification time
+# and inode of the copy and of its installed source, a line each:
+#   NAME SIZE MTIME INODE SOURCE_SIZE SOURCE_MTIME SOURCE_INODE
+# sorellan-find runs this script (and its checksums) only when one of them has changed.
 set -eu
 data=$1
 work=$2
@@ -26,6 +31,13 @@ checksum() {
     echo "$sum"
 }
 
+state=
+settle() {
+    stats=$(stat -L -c '%s %.9Y %i' -- "$work/$1" "$data/$1" 2>/dev/null) || return 0
+    state="$state$1 $(echo $stats)
+"
+}
+
 for name in 0.voca 17.voca; do
     if [ ! -r "$data/$name" ]; then
         echo "sorellan: the vocabulary $data/$name is missing" >&2
@@ -38,6 +50,7 @@ for name in 0.voca 17.voca; do
         if [ -n "$installed" ]; then
             grep -qxF "copied $installed $name" "$record" || echo "copied $installed $name" >>"$record"
         fi
+        settle "$name"
         continue
     fi
     if [ -e "$work/$name" ] || [ -L "$work/$name" ]; then
@@ -54,6 +67,7 @@ for name in 0.voca 17.voca; do
                      "copy (changed by you?); remove it to use $data/$name" >&2
                 echo "$notice" >>"$record"
             fi
+            settle "$name"
             continue
         fi
     fi
@@ -66,4 +80,8 @@ for name in 0.voca 17.voca; do
         exit 1
     fi
     [ -z "$installed" ] || echo "copied $installed $name" >>"$record"
+    settle "$name"
 done
+# Replaced whole, so that a reader never sees half of it; without it the checks run again.
+{ printf '%s' "$state" >"$work/.installed-state.$$" && mv -f -- "$work/.installed-state.$$" "$work/.installed-state"; } \
+    || rm -f -- "$work/.installed-state.$$"

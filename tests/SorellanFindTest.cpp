@@ -27,7 +27,9 @@ const std::string kGeneral = [] {
     for (int i = 0; i < 51; ++i) text += "cations|" + std::to_string(i) + "\n";
     return text + "an ion|x\n";
 }();
-const std::string kTechnical = "apple acid|\xC6\xBB\xB9\xFB\xCB\xE1\nbenzene|\xB1\xBD\nbad\xFF byte\x81\rend\x81\nbyte two\n";
+// Last the readings: 苹果酸 [píng guǒ suān], 绿 [lǜ], and 苹果 read in a cross-reference.
+const std::string kTechnical = "apple acid|\xC6\xBB\xB9\xFB\xCB\xE1\nbenzene|\xB1\xBD\nbad\xFF byte\x81\rend\x81\nbyte two\n"
+    "\xC6\xBB\xB9\xFB\xCB\xE1 [p\xA8\xAAng gu\xA8\xAF su\xA8\xA1n]\n\xC2\xCC [l\xA8\xB8] \xC6\xBB\xB9\xFB[p\xA8\xAAng gu\xA8\xAF]\n";
 
 DirSetup Files(const std::string& general, const std::string& technical)
 {
@@ -37,6 +39,15 @@ DirSetup Files(const std::string& general, const std::string& technical)
     };
 }
 const DirSetup kBoth = Files(kGeneral, kTechnical), kNone = Files("", "");
+
+// The per-user copies as a first run made them, then changed in their directory.
+DirSetup CopiedThen(const std::function<void(const std::string& copies)>& change)
+{
+    return [=](const std::string& dir) {
+        RunProgram(SORELLAN_FIND_PATH, {"qqqq"}, dir, "", {"HOME=" + dir + "/../home", "PATH=/usr/bin:/bin"});
+        change(dir + "/../home/.local/share/sorellan");
+    };
+}
 
 // Its lines sorted: the two loaders report side by side, in either order.
 Lines SortedLines(const std::string& text)
@@ -69,7 +80,7 @@ TEST(SorellanFindTest, EachRunGivesItsOutputMessagesAndExitStatus)
         // --raw: the result texts exactly as built (GBK, tags, "\r\n"), each behind a NUL.
         {{"--raw", "apple"}, "<\xBE\xAB> fruit apple \xC6\xBB\xB9\xFB\n\r\n<\xC0\xA9> pineapple \xB7\xEF\xC0\xE6\n\r\n\0"
                             "apple acid|\xC6\xBB\xB9\xFB\xCB\xE1\n\r\n\0"s},
-        {{"  \xB1\xBD ", "--raw"}, "\0benzene|\xB1\xBD\n\r\n\0"s},
+        {{"  \xB1\xBD ", "--raw", "aple"}, "\0benzene|\xB1\xBD\n\r\n\0\0\0"s},  // no suggestion with --raw
         // Every query given gets its answer there, a blank one the window's: every entry.
         {{"--raw", " ", "x"}, [] {
              std::string out = "<\xC0\xA9> fruit apple \xC6\xBB\xB9\xFB\n\r\n<\xC0\xA9> pineapple \xB7\xEF\xC0\xE6\n\r\n"
@@ -79,7 +90,7 @@ TEST(SorellanFindTest, EachRunGivesItsOutputMessagesAndExitStatus)
                  out += (pos == 0 ? "\0"s : "") + kTechnical.substr(pos, end - pos) + "\n\r\n";
              return out + "\0<\xC0\xA9> an ion x\n\r\n\0\0"s; }()},
         // UTF-8, one entry a line; case matters unless -i; a blank argument is skipped.
-        {{"apple", "", "Apple"}, kApple + "\nQuery: Apple" + kNothing},
+        {{"apple", "", "Apple"}, kApple + "\nQuery: Apple" + kNothing, kLoaded + "sorellan-find: nothing found; near it: apple\n"},
         {{"-iw", "APPLE"}, "Query: APPLE\nGeneral (1):\n  <精> fruit apple 苹果\nTechnical (1):\n  apple acid|苹果酸\n"},
         // -w counts inside the search: the whole "ion" lies behind 51 that would fill the cap.
         {{"--word", "ion"}, "Query: ion\nGeneral (1):\n  <扩> an ion x\nTechnical (0):\n"},
@@ -93,15 +104,31 @@ TEST(SorellanFindTest, EachRunGivesItsOutputMessagesAndExitStatus)
         {{"--color", "benzene"}, kBenzene},
         // "--" ends the options; what GBK lacks, and bad UTF-8, match nothing.
         {{"--", "-i"}, "Query: -i" + kNothing},
+        // Suggestions when nothing is found: a word one edit off, a headword one character off.
+        {{"aple", "苹果碱"}, "Query: aple" + kNothing + "\nQuery: 苹果碱" + kNothing, kLoaded +
+             "sorellan-find: nothing found; near it: apple\nsorellan-find: nothing found; near it: 苹果酸\n"},
+        {{"-q", "aple"}, "Query: aple" + kNothing},
+        // Readings: syllables in order from a syllable's start, tones where digits say;
+        // a cross-reference is not the entry's reading.
+        {{"-p", "guosuan", "ping2 guo3", "lü", "lv1", "pingguo"}, "Query: guosuan" + kNothing.substr(0, 14) + "Technical (1):\n  苹果酸 [píng guǒ suān]\n"
+             "\nQuery: ping2 guo3" + kNothing.substr(0, 14) + "Technical (1):\n  苹果酸 [píng guǒ suān]\n"
+             "\nQuery: lü" + kNothing.substr(0, 14) + "Technical (1):\n  绿 [lǜ] 苹果[píng guǒ]\n\nQuery: lv1" + kNothing +
+             "\nQuery: pingguo" + kNothing.substr(0, 14) + "Technical (1):\n  苹果酸 [píng guǒ suān]\n"},
+        // A hostile keyword is named by its first 40 bytes, one GBK lacks as U+FFFD.
+        {{"-p", std::string(100000, 'x') + ",\xFF"}, "Query: xxx…", kLoaded + "sorellan-find: '" + std::string(40, 'x') +
+             "…' is not pinyin: it matches nothing\nsorellan-find: '\uFFFD' is not pinyin: it matches nothing\n"},
+        {{"-p", "--json", "xyz, pingguo"}, "{\"query\":\"xyz, pingguo\",\"exact\":[],\"expanded\":[],\"technical\":[],\"suggestions\":[]}\n",
+         kLoaded + "sorellan-find: 'xyz' is not pinyin: it matches nothing\n"},
         {{"what\U0001F600", "what\xFF"}, "Query: what\uFFFD" + kNothing + "\nQuery: what\uFFFD" + kNothing},
         // Queries a line from standard input, blank ones skipped; JSON, one object a query, a
         // blank one too.
         {{}, kApple + "\nQuery: zzz" + kNothing, kLoaded, 0, kBoth, "apple\r\n \n , ;\n  zzz  \n"},
         {{"--json"},
-         "{\"query\":\"apple\",\"exact\":[\"fruit apple 苹果\"],\"expanded\":[\"pineapple 凤梨\"],\"technical\":[\"apple acid|苹果酸\"]}\n"
-         "{\"query\":\"苹果 酸\",\"exact\":[],\"expanded\":[],\"technical\":[\"apple acid|苹果酸\"]}\n"
-         "{\"query\":\"\\\"\\\\\",\"exact\":[],\"expanded\":[],\"technical\":[]}\n"
-         "{\"query\":\",\",\"exact\":[],\"expanded\":[\"fruit apple 苹果\",…", kLoaded, 0, kBoth, "apple\n苹果 酸\n\"\\\n , \n"},
+         "{\"query\":\"apple\",\"exact\":[\"fruit apple 苹果\"],\"expanded\":[\"pineapple 凤梨\"],\"technical\":[\"apple acid|苹果酸\"],\"suggestions\":[]}\n"
+         "{\"query\":\"苹果 酸\",\"exact\":[],\"expanded\":[],\"technical\":[\"apple acid|苹果酸\",\"苹果酸 [píng guǒ suān]\"],\"suggestions\":[]}\n"
+         "{\"query\":\"\\\"\\\\\",\"exact\":[],\"expanded\":[],\"technical\":[],\"suggestions\":[]}\n"
+         "{\"query\":\"aple\",\"exact\":[],\"expanded\":[],\"technical\":[],\"suggestions\":[\"apple\"]}\n"
+         "{\"query\":\",\",\"exact\":[],\"expanded\":[\"fruit apple 苹果\",…", kLoaded, 0, kBoth, "apple\n苹果 酸\n\"\\\naple\n , \n"},
         // Where the vocabularies come from: here (every other row), --dir, else the per-user copies.
         {{"--dir", "../home", "-v", "benzene"}, kBenzene,
          kGeneralGone + "sorellan-find: loading the vocabularies in ~/home\n" + kLoaded, 0,
@@ -110,6 +137,14 @@ TEST(SorellanFindTest, EachRunGivesItsOutputMessagesAndExitStatus)
          0, kNone, "", "TERM=dumb", "home/.local/share/sorellan"},
         {{"-v", "qqqq"}, kQqqq, "sorellan-find: loading the vocabularies in ~/xdg/sorellan\n" + kLoaded,
          0, kNone, "", "XDG_DATA_HOME=~/xdg", "xdg/sorellan"},
+        // Up to date by their recorded state, the copies are taken without the copying script,
+        // which would fail on a record that is a directory; a copy changed since makes it look.
+        {{"qqqq"}, kQqqq, kLoaded, 0, CopiedThen([](const std::string& copies) {
+             std::filesystem::remove(copies + "/.installed-copies");
+             std::filesystem::create_directory(copies + "/.installed-copies"); })},
+        {{"qqqq"}, kQqqq, "sorellan: keeping ~/home/.local/share/sorellan/17.voca, which differs from every installed"
+             " copy (changed by you?); remove it to use " LEXIVANT2_DATA_DIR "/17.voca\n" + kLoaded, 0,
+         CopiedThen([](const std::string& copies) { WriteFile(copies + "/17.voca", Scramble(kTechnical, kTechnicalKey)); })},
         // One vocabulary is enough, and says why the other failed; neither is exit status 1.
         {{"benzene"}, kBenzene, kGeneralGone + kLoaded, 0, Files("", kTechnical)},
         {{"qqqq"}, kQqqq, kTechnicalGone, 0, Files(kGeneral, "")},

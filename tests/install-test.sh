@@ -35,6 +35,20 @@ for size in 16 32 48 128; do
     fi
 done
 
+# Completion where bash-completion looks, answering with the installed program's options.
+for name in sorellan-find voca; do
+    [ -s "$root/share/bash-completion/completions/$name" ] || fail "no bash completion for $name"
+done
+if [ -r /usr/share/bash-completion/bash_completion ]; then
+    completed=$(PATH="$root/bin:$PATH" bash -c 'source /usr/share/bash-completion/bash_completion
+        source "$1"; COMP_WORDS=(sorellan-find --pin); COMP_CWORD=1; COMP_LINE="sorellan-find --pin"
+        COMP_POINT=${#COMP_LINE}; _comp_sorellan_find sorellan-find --pin sorellan-find
+        echo "${COMPREPLY[*]}"' _ "$root/share/bash-completion/completions/sorellan-find")
+    [ "$completed" = --pinyin ] || fail "completing 'sorellan-find --pin' gives '$completed'"
+else
+    echo "bash-completion is not installed: the completion is not tried" >&2
+fi
+
 # The launcher knows the package's copies by these checksums: a rebuilt vocabulary must be
 # listed (tools/record-vocabulary-versions).
 for name in 0.voca 17.voca; do
@@ -165,6 +179,12 @@ grep -q "loading the vocabularies in $scratch/home2/.local/share/sorellan\$" "$s
     || fail "sorellan-find did not say it loads the per-user copies: $(cat "$scratch/find-said")"
 same_as_installed "$scratch/home2/.local/share/sorellan" "sorellan-find"
 [[ "$found" == *"硫酸 [liú suān] sulfuric acid"* ]] || fail "sorellan-find did not find 硫酸: $found"
+
+# An installed file changed (a package update): the state sorellan-find's first run recorded
+# no longer holds, so the next run copies it again.
+printf 'z' >>"$root/share/sorellan/0.voca"
+(cd / && env HOME="$scratch/home2" XDG_DATA_HOME= "$root/bin/sorellan-find" -q qqqq >/dev/null 2>&1) || true
+same_as_installed "$scratch/home2/.local/share/sorellan" "sorellan-find after an update"
 
 leftovers=$(cd "$scratch" && find home home2 data -name '*.pyq' -o -name '.*.voca.*')
 [ -z "$leftovers" ] || fail "files left behind after the window ended: $leftovers"

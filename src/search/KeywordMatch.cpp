@@ -87,11 +87,6 @@ bool StandsAsWord(std::string_view entry, std::size_t pos, std::string_view keyw
 }
 }  // namespace
 
-bool IsDoubleByte(char lead, char trail)
-{
-    return IsLeadByte(lead) && IsTrailByte(trail);
-}
-
 bool StartsCharacter(std::string_view text, std::size_t pos)
 {
     return StartsCharacterAfter(text, 0, pos);

@@ -17,7 +17,11 @@ struct MatchRule
 
 // True when the two bytes are one double-byte character: a lead byte 0x81-0xFE and a trail
 // byte 0x40-0xFE other than 0x7F.
-bool IsDoubleByte(char lead, char trail);
+inline bool IsDoubleByte(char lead, char trail)
+{
+    const auto l = static_cast<unsigned char>(lead), t = static_cast<unsigned char>(trail);
+    return l >= 0x81 && l <= 0xFE && t >= 0x40 && t <= 0xFE && t != 0x7F;
+}
 
 // True when a character of `text` begins at `pos` (pos <= text.size()). A byte 0x81-0xFE
 // followed by a byte 0x40-0xFE other than 0x7F is one double-byte character; every other

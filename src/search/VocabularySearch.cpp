@@ -1,6 +1,7 @@
 #include "search/VocabularySearch.h"
 
 #include "search/ExactPatterns.h"
+#include "search/FramedFinder.h"
 #include "search/ResultText.h"
 #include "search/SearchTexts.h"
 #include "search/SubstringFinder.h"
@@ -27,8 +28,8 @@ int VisitEntries(const VocabularyTable& table, int n, Visit visit)
 // Nominates, from entry n on, each entry that holds the bytes of `finder` where `fits` accepts
 // them. Rather than entry by entry it looks across the whole run of published entries, so
 // only the entries where the bytes turn up cost more than the look itself.
-template <typename Fits, typename Visit>
-int VisitOccurrences(const VocabularyTable& table, int n, const SubstringFinder& finder, Fits fits, Visit visit)
+template <typename Finder, typename Fits, typename Visit>
+int VisitOccurrences(const VocabularyTable& table, int n, const Finder& finder, Fits fits, Visit visit)
 {
     for (int nCount; n < (nCount = table.GetCount()); n = nCount)
     {
@@ -113,7 +114,7 @@ std::string SearchGeneralVocabulary(std::string_view query, const KeywordTable& 
             return found > 0 && found + nQuery < run.size() &&
                    ExactPatterns::Surround(run[found - 1], run[found + nQuery]);
         };
-        VisitOccurrences(table, n, SubstringFinder(query), fits, visit);
+        VisitOccurrences(table, n, FramedFinder(query, "| ,", "|\n, "), fits, visit);
     }
     for (int i = 0; i < nExpanded; ++i)
         result.Append(kszExpandedTag, g_expandedMatches[i]);

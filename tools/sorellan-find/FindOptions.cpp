@@ -16,9 +16,14 @@ const char kFindHelp[] =
     "Options:\n"
     "  -i, --ignore-case   ASCII letters match without regard to case\n"
     "  -w, --word          an English keyword must stand as a whole word\n"
+    "  -p, --pinyin        keywords are readings in plain letters, tones optional\n"
+    "                      (\"huaxue\", \"hua xue\", \"hua4xue2\", v or u: for ü), parted\n"
+    "                      by commas or semicolons\n"
+    "  -q, --quiet         no suggestions on standard error when nothing is found\n"
     "      --color[=WHEN]  highlight the keywords: auto (on a terminal, the default),\n"
     "                      always or never\n"
-    "      --json          one JSON object a query: query, exact, expanded, technical\n"
+    "      --json          one JSON object a query: query, exact, expanded, technical,\n"
+    "                      suggestions\n"
     "      --raw           GBK queries in, the GBK result texts out, each behind a NUL\n"
     "      --dir DIR       load the vocabularies from DIR\n"
     "  -v, --verbose       say on standard error where the vocabularies come from\n"
@@ -33,10 +38,14 @@ const char kFindHelp[] =
     "  sorellan-find \"sulfuric acid\"       entries holding both words\n"
     "  sorellan-find -iw ion               the word \"ion\", any case\n"
     "  sorellan-find 硫酸 --json            the same lists as JSON\n"
+    "  sorellan-find -p liusuan            entries read liú suān\n"
     "  sorellan-find < queries.txt         one query a line\n"
     "\n"
     "Exit status: 0 when a vocabulary loaded and every query was answered, 1 when neither\n"
-    "vocabulary loaded or input or output failed, 2 for a usage error.\n";
+    "vocabulary loaded or input or output failed, 2 for a usage error.\n"
+    "\n"
+    "A query that finds nothing is followed on standard error (not with --raw) by up to\n"
+    "five words or terms of the vocabularies near its keywords.\n";
 
 namespace
 {
@@ -110,6 +119,10 @@ private:
             SetFormat(OutputFormat::kJson);
         else if (name == "raw")
             SetFormat(OutputFormat::kRaw);
+        else if (name == "pinyin")
+            m_options.bPinyin = true;
+        else if (name == "quiet")
+            m_options.bQuiet = true;
         else if (name == "verbose")
             m_options.bVerbose = true;
         else if (name == "help")
@@ -129,6 +142,10 @@ private:
                 m_options.rule.bIgnoreCase = true;
             else if (c == 'w')
                 m_options.rule.bWholeWord = true;
+            else if (c == 'p')
+                m_options.bPinyin = true;
+            else if (c == 'q')
+                m_options.bQuiet = true;
             else if (c == 'v')
                 m_options.bVerbose = true;
             else if (c == 'h')

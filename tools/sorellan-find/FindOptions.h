@@ -26,6 +26,8 @@ struct FindOptions
     bool bHelp = false;
     bool bVersion = false;
     bool bVerbose = false;
+    bool bPinyin = false;  // keywords are readings typed in plain letters
+    bool bQuiet = false;   // no suggestions when nothing is found
     OutputFormat format = OutputFormat::kText;
     ColorChoice color = ColorChoice::kAuto;
     MatchRule rule;

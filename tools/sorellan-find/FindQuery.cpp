@@ -9,7 +9,9 @@
 #include "GbkConversion.h"
 #include "search/Find.h"
 #include "search/KeywordQuery.h"
+#include "search/PinyinSearch.h"
 #include "search/SearchTexts.h"
+#include "search/SuggestionIndex.h"
 
 namespace
 {
@@ -84,6 +86,28 @@ std::vector<ByteRange> MatchedRanges(std::string_view entry,
 }
 }  // namespace
 
+QueryRunner::QueryRunner(const FindOptions& options, bool bColor)
+    : m_format(options.format), m_bColor(bColor), m_rule(options.rule), m_bPinyin(options.bPinyin),
+      m_bQuiet(options.bQuiet)
+{
+}
+
+QueryRunner::~QueryRunner() = default;
+
+std::vector<std::string> QueryRunner::Suggest(bool bFoundNothing)
+{
+    // Readings find what they find; a word near a reading would mislead. --raw serves
+    // programs that call once a word: they would pay for the index on every miss.
+    if (!bFoundNothing || m_bPinyin || m_format == OutputFormat::kRaw || (m_bQuiet && m_format == OutputFormat::kText))
+        return {};
+    const std::vector<std::string_view> keywords(std::begin(m_keywords), std::end(m_keywords));
+    if (!SuggestionIndex::MaySuggest(keywords))
+        return {};
+    if (!m_pSuggestions)
+        m_pSuggestions = std::make_unique<SuggestionIndex>(g_generalVocabulary, g_technicalVocabulary);
+    return m_pSuggestions->Suggest(keywords);
+}
+
 bool QueryRunner::Run(std::string_view input)
 {
     std::string query = m_format == OutputFormat::kRaw ? std::string(input) : Utf8ToGbk(input);
@@ -97,8 +121,36 @@ bool QueryRunner::Run(std::string_view input)
             return true;
         std::copy_n(keywords.slots, KeywordTable::kTestedKeywords, m_keywords);
     }
-    const FindResults results =
-        FindInVocabularies(query, g_generalVocabulary, g_technicalVocabulary, m_rule);
+    FindResults results;
+    if (m_bPinyin)
+    {
+        PinyinResults found = FindByPinyin(query, g_generalVocabulary, g_technicalVocabulary);
+        for (const std::string& keyword : found.notPinyin)
+        {
+            // A hostile keyword is named by its beginning: 40 bytes, whole characters.
+            std::size_t nShown = std::min<std::size_t>(keyword.size(), 40);
+            while (!StartsCharacter(keyword, nShown))
+                --nShown;
+            m_notes += "sorellan-find: '";
+            AppendVisible(m_notes, GbkToUtf8(keyword.substr(0, nShown)));
+            m_notes += (nShown < keyword.size() ? "…" : "") + std::string("' is not pinyin: it matches nothing\n");
+        }
+        results = std::move(found.lists);
+        std::fill(std::begin(m_keywords), std::end(m_keywords), std::string());  // nothing to highlight
+    }
+    else
+        results = FindInVocabularies(query, g_generalVocabulary, g_technicalVocabulary, m_rule);
+    const std::vector<std::string> suggestions = Suggest(results.general.empty() && results.technical.empty());
+    if (!suggestions.empty() && m_format != OutputFormat::kJson && !m_bQuiet)
+    {
+        m_notes += "sorellan-find: nothing found; near it:";
+        for (const std::string& suggestion : suggestions)
+        {
+            m_notes += &suggestion == &suggestions.front() ? " " : ", ";
+            AppendVisible(m_notes, GbkToUtf8(suggestion));
+        }
+        m_notes += '\n';
+    }
     m_out.clear();
     if (m_format == OutputFormat::kRaw)
     {
@@ -108,13 +160,17 @@ bool QueryRunner::Run(std::string_view input)
         m_out += '\0';
     }
     else if (m_format == OutputFormat::kJson)
-        AppendJson(query, results);
+        AppendJson(query, results, suggestions);
     else
         AppendText(query, results);
     m_bAnyRun = true;
     // Flushed query by query, so that a caller feeding standard input sees each answer.
-    return std::fwrite(m_out.data(), 1, m_out.size(), stdout) == m_out.size() &&
-           std::fflush(stdout) == 0;
+    const bool bWritten = std::fwrite(m_out.data(), 1, m_out.size(), stdout) == m_out.size() &&
+                          std::fflush(stdout) == 0;
+    // Notes on standard error after the answer they speak of.
+    std::fwrite(m_notes.data(), 1, m_notes.size(), stderr);
+    m_notes.clear();
+    return bWritten;
 }
 
 void QueryRunner::AppendText(const std::string& query, const FindResults& results)
@@ -156,7 +212,8 @@ void QueryRunner::AppendText(const std::string& query, const FindResults& result
     }
 }
 
-void QueryRunner::AppendJson(const std::string& query, const FindResults& results)
+void QueryRunner::AppendJson(const std::string& query, const FindResults& results,
+                             const std::vector<std::string>& suggestions)
 {
     nlohmann::ordered_json exact = nlohmann::ordered_json::array();
     nlohmann::ordered_json expanded = nlohmann::ordered_json::array();
@@ -171,10 +228,14 @@ void QueryRunner::AppendJson(const std::string& query, const FindResults& result
     }
     for (const std::string_view entry : SplitEntries(results.technical))
         technical.push_back(GbkToUtf8(entry));
+    nlohmann::ordered_json near = nlohmann::ordered_json::array();
+    for (const std::string& suggestion : suggestions)
+        near.push_back(GbkToUtf8(suggestion));
     const nlohmann::ordered_json object = {{"query", GbkToUtf8(query)},
                                    {"exact", std::move(exact)},
                                    {"expanded", std::move(expanded)},
-                                   {"technical", std::move(technical)}};
+                                   {"technical", std::move(technical)},
+                                   {"suggestions", std::move(near)}};
     // GbkToUtf8 gives valid UTF-8 only; replacing is a guard, never expected to act.
     m_out += object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
     m_out += '\n';

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "CopyState.h"
 #include "vocabulary/VocabularyLoader.h"
 
 extern char** environ;
@@ -114,7 +115,8 @@ std::optional<std::string> EnterWorkingDirectory(const std::string& explicitDir)
                      work ? "no installed vocabularies to copy" : "HOME is not set");
         return std::nullopt;
     }
-    if (!Prepare(*source, *work) || !Enter(*work))
+    // Up to date, the copies cost a few stat calls; else the script checks and copies.
+    if ((!CopiesUpToDate(source->data, *work) && !Prepare(*source, *work)) || !Enter(*work))
         return std::nullopt;
     return work;
 }

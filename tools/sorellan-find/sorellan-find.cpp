@@ -113,8 +113,7 @@ int main(int argc, char** argv)
     if (!LoadVocabularies())
         return 1;
 
-    QueryRunner runner(options.format, options.format == OutputFormat::kText && UseColor(options.color),
-                       options.rule);
+    QueryRunner runner(options, options.format == OutputFormat::kText && UseColor(options.color));
     if (options.queries.empty())
     {
         if (isatty(STDIN_FILENO) && options.format != OutputFormat::kRaw)
