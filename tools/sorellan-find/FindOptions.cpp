@@ -21,6 +21,8 @@ const char kFindHelp[] =
     "      --json          one JSON object a query: query, exact, expanded, technical\n"
     "      --raw           GBK queries in, the GBK result texts out, each behind a NUL\n"
     "      --dir DIR       load the vocabularies from DIR\n"
+    "      --selection     look up the selected text (its first line), after any QUERY\n"
+    "      --clipboard     look up the clipboard's text the same way\n"
     "  -v, --verbose       say on standard error where the vocabularies come from\n"
     "  -h, --help          show this help\n"
     "      --version       show the version\n"
@@ -36,7 +38,8 @@ const char kFindHelp[] =
     "  sorellan-find < queries.txt         one query a line\n"
     "\n"
     "Exit status: 0 when a vocabulary loaded and every query was answered, 1 when neither\n"
-    "vocabulary loaded or input or output failed, 2 for a usage error.\n";
+    "vocabulary loaded, input or output failed or the selection held no text, 2 for a\n"
+    "usage error.\n";
 
 namespace
 {
@@ -110,6 +113,8 @@ private:
             SetFormat(OutputFormat::kJson);
         else if (name == "raw")
             SetFormat(OutputFormat::kRaw);
+        else if (name == "selection" || name == "clipboard")
+            m_options.selection = name == "selection" ? SelectionKind::kPrimary : SelectionKind::kClipboard;
         else if (name == "verbose")
             m_options.bVerbose = true;
         else if (name == "help")
