@@ -106,22 +106,18 @@ bool QueryReceiver::Listen(const QString& path, bool bTakeOver)
 {
     if (path.isEmpty())
         return false;
-    m_server.setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_server.listen(path))
+    if (!bTakeOver && QFileInfo::exists(path))
     {
-        if (m_server.serverError() != QAbstractSocket::AddressInUseError)
-            return false;
-        if (!bTakeOver)
-        {
-            QLocalSocket probe;
-            probe.connectToServer(path);
-            if (probe.waitForConnected(kAnswerMs))
-                return false;  // a live window keeps it
-        }
-        QLocalServer::removeServer(path);
-        if (!m_server.listen(path))
-            return false;
+        QLocalSocket probe;
+        probe.connectToServer(path);
+        if (probe.waitForConnected(kAnswerMs))
+            return false;  // a live window keeps it
     }
+    // Qt makes the socket where only the user can reach it and renames it into place, over
+    // a stale one.
+    m_server.setSocketOptions(QLocalServer::UserAccessOption);
+    if (!m_server.listen(path) && !(QLocalServer::removeServer(path) && m_server.listen(path)))
+        return false;
     connect(&m_server, &QLocalServer::newConnection, this, &QueryReceiver::OnConnection);
     return true;
 }

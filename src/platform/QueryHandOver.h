@@ -45,8 +45,8 @@ public:
     }
 
     // Listens at `path`. A socket already there is taken over when it is stale (its window
-    // was killed) or when bTakeOver (its window did not answer); a live one is left to its
-    // window, and this one then receives nothing.
+    // was killed) or when bTakeOver (its window did not answer); one that a window listens
+    // at is left to it, and this one then receives nothing.
     bool Listen(const QString& path, bool bTakeOver);
     bool IsListening() const { return m_server.isListening(); }
 
