@@ -12,7 +12,7 @@ bool AddSelectionQuery(SelectionKind kind, bool bRaw, std::vector<std::string>& 
     const std::optional<std::string> text = ReadSelectionWithHelper(kind);
     if (!text)
     {
-        std::fprintf(stderr, "sorellan-find: cannot read %s: no display, or neither %s installed\n", szWhat,
+        std::fprintf(stderr, "sorellan-find: cannot read %s: no display, or no %s to read it with\n", szWhat,
                      kSelectionHelpers);
         return false;
     }
