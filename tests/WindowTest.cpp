@@ -323,14 +323,18 @@ TEST(Window, AStartWithAQueryBesideARunningWindowHandsItOver)
     // Sent to the first window before the second starts; none may disturb it. Its socket may
     // have been left by a killed window.
     // bHeld: another copy holds the technical plain file until the query has been handed
-    // over, so that the query comes during that load and must wait for it.
-    const struct { bool bStale, bHeld; std::vector<std::string> sent; } cases[] = {
+    // over, so that the query comes during that load and must wait for it. cFault: the
+    // first window hangs ('h'), or the runtime directory is gone ('r'): the second opens a
+    // window of its own.
+    const struct { bool bStale, bHeld; std::vector<std::string> sent; char cFault = 0; } cases[] = {
         {false, true, {}},
         {true, false, {"query " + std::string(kMaxHandOverBytes, 'x') + "\n", "bogus\n", "query a\x01" "b\n", "query acid\nquery base\n"}},
+        {false, false, {}, 'h'},
+        {false, false, {}, 'r'},
     };
     for (const auto& c : cases)
     {
-        SCOPED_TRACE(c.bStale);
+        SCOPED_TRACE(std::string(1, c.cFault) + (c.bStale ? "stale" : ""));
         const TempDir dir;
         WriteVocabularies(dir);
         const int held = c.bHeld ? open((dir / "Temp_Test_Quillon2.pyq").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600) : -1;
@@ -339,7 +343,7 @@ TEST(Window, AStartWithAQueryBesideARunningWindowHandsItOver)
         ASSERT_FALSE(path.empty());
         if (c.bStale) UnixSocket(path, false);
         std::map<std::string, std::string> second;
-        const auto first = RunWindow(dir, {"start"}, [&](pid_t) {
+        const auto first = RunWindow(dir, {"start"}, [&](pid_t pid) {
             int fd = -1;
             for (int nTries = 0; nTries < 3000 && (fd = UnixSocket(path)) < 0; ++nTries) usleep(10000);  // until it listens
             close(fd);
@@ -350,11 +354,14 @@ TEST(Window, AStartWithAQueryBesideARunningWindowHandsItOver)
                 (void)send(fd, message.data(), message.size(), MSG_NOSIGNAL);
                 EXPECT_LE(recv(fd, answer, sizeof answer, 0), 0) << answer, close(fd);
             }
+            if (c.cFault) c.cFault == 'h' ? (void)kill(pid, SIGSTOP) : (void)::unsetenv("XDG_RUNTIME_DIR");
             second = RunWindow(dir, {"start", "sulfuric"});
             if (held >= 0) unlink((dir / "Temp_Test_Quillon2.pyq").c_str()), close(held);  // as that copy would
+            if (c.cFault) kill(pid, SIGKILL), ::setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
         });
-        ExpectFacts(first, {{"searched", "sulfuric"}, {"technical", "sulfuric acid|硫酸"}, {"status", kSearching}});
-        ExpectFacts(second, {{"window", "0"}});
+        const std::vector<std::pair<std::string, std::string>> searched{{"searched", "sulfuric"}, {"status", kSearching}};
+        ExpectFacts(c.cFault ? second : first, searched);
+        ExpectFacts(second, {{"window", c.cFault ? "1" : "0"}});
     }
 }
 
