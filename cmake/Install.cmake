@@ -113,6 +113,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The window shows Chinese text: without a font that has the glyphs it shows boxes.
 # Qt's own texts (copy, paste, ...) follow the desktop's language only with its translations.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei | fonts-noto-cjk, qt6-translations-l10n")
+# The selection read by a program without a window: wl-paste under Wayland, where Qt reads
+# nothing then; xclip for sorellan-find under X11 (the window reads it through Qt there).
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "wl-clipboard, xclip")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 include(CPack)

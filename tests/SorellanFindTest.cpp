@@ -12,6 +12,7 @@
 
 
 #include "TestSupport.h"
+#include "desktop/SelectionText.h"
 
 namespace
 {
@@ -39,6 +40,13 @@ DirSetup Files(const std::string& general, const std::string& technical)
     };
 }
 const DirSetup kBoth = Files(kGeneral, kTechnical), kNone = Files("", "");
+// An xclip in ~/bin that holds "apple" as the selection, the clipboard empty.
+const DirSetup kSelected = [](const std::string& dir) {
+    kBoth(dir);
+    std::filesystem::create_directories(dir + "/../bin");
+    WriteFile(dir + "/../bin/xclip", "#!/bin/sh\n[ \"$3\" = primary ] && printf '\\n \\tapple\\001 \\nsecond'\n");
+    std::filesystem::permissions(dir + "/../bin/xclip", std::filesystem::perms::owner_all);
+};
 
 // The per-user copies as a first run made them, then changed in their directory.
 DirSetup CopiedThen(const std::function<void(const std::string& copies)>& change)
@@ -156,6 +164,10 @@ TEST(SorellanFindTest, EachRunGivesItsOutputMessagesAndExitStatus)
          [](const std::string& dir) { kBoth(dir); ::link((dir + "/0.voca").c_str(), (dir + "/Temp_Test_Quillon0.pyq").c_str()); }},
         {{"--dir", ".", "apple"}, "", kGeneralGone + kTechnicalGone, 1, kNone},
         {{"--dir", "missing", "apple"}, "", "sorellan-find: missing: No such file or directory\n", 1, kNone},
+        // The selection's first line is one query more, after the arguments'.
+        {{"--selection", "benzene"}, kBenzene + "\n" + kApple, kLoaded, 0, kSelected, "", "DISPLAY=:0"},
+        {{"--clipboard"}, "", "sorellan-find: the clipboard holds no text\n", 1, kSelected, "", "DISPLAY=:0"},
+        {{"--selection"}, "", "sorellan-find: cannot read the selection: no display, or no wl-paste (wl-clipboard) or xclip to read it with\n", 1},
         // Usage errors come before any load; help and version need none.
         {{"--bogus"}, "", "sorellan-find: unknown option '--bogus'" + kUsage, 2, kNone},
         {{"apple", "-x"}, "", "sorellan-find: unknown option '-x'" + kUsage, 2, kNone},
@@ -178,7 +190,7 @@ TEST(SorellanFindTest, EachRunGivesItsOutputMessagesAndExitStatus)
         for (const std::string& path : {work, scratch / "home"}) std::filesystem::create_directories(path);
         test.setup(work);
         const auto before = ListDirectory(work);
-        const Lines environment{"HOME=" + scratch / "home", "PATH=/usr/bin:/bin", tilde(test.variable)};
+        const Lines environment{"HOME=" + scratch / "home", tilde("PATH=~/bin:/usr/bin:/bin"), tilde(test.variable)};
         const RunResult run = RunProgram(SORELLAN_FIND_PATH, test.args, work, test.input, environment);
         const std::size_t nCompared = test.out.ends_with("…") ? test.out.size() - 3 : std::string::npos;
         EXPECT_EQ(std::pair(run.nExit, run.out.substr(0, nCompared)), std::pair(test.nExit, test.out.substr(0, nCompared)));
@@ -187,6 +199,25 @@ TEST(SorellanFindTest, EachRunGivesItsOutputMessagesAndExitStatus)
         for (const std::string name : {"/0.voca", "/17.voca"})
             EXPECT_TRUE(!test.szLoadedIn || ReadFile(scratch / test.szLoadedIn + name) == ReadFile(LEXIVANT2_DATA_DIR + name));
     }
+}
+
+TEST(SelectionText, IsTheFirstLineThatHoldsMoreThanBlanksFitForTheQueryBox)
+{
+    const std::string kAcids(300, 'a'), kSulfurs = [] { std::string s; for (int i = 0; i < 300; ++i) s += "硫"; return s; }();
+    const struct { std::string text, query; std::size_t nMax = kSelectionQueryBytes; } cases[] = {
+        {"\n \t\r\n  sulfuric\tacid  \nbase", "sulfuric acid"},
+        {"\u3000\u00A0 硫酸 \u3000\u2028x", "硫酸"},
+        // Control characters (C1 too) go; each byte that is not UTF-8 is one U+FFFD.
+        {"a\0b\x01" "c\x7F\u0080d\ve"s, "abcd"},
+        {"\xFF\xC0\xAFok\xED\xA0\x80 \U0001F600", "\uFFFD\uFFFD\uFFFDok\uFFFD\uFFFD\uFFFD \U0001F600"},
+        {" \n\t\x01\r\n", ""},
+        // Cut where the GBK form would pass 497 bytes, between characters.
+        {kAcids + kAcids, kAcids + kAcids.substr(0, 197)},
+        {"a" + kSulfurs, "a" + kSulfurs.substr(0, 248 * 3)},
+        {"ab  cd", "ab", 4},
+        {"ab  cd", "ab  cd", std::string::npos},
+    };
+    for (const auto& c : cases) EXPECT_EQ(QueryFromDesktopText(c.text, c.nMax), c.query) << c.text;
 }
 
 // At a terminal, under a shell that says how it ended: a prompt once the line editor has

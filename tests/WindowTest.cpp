@@ -15,12 +15,20 @@
 #include <QThread>
 #include <QTimer>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 
 #include "TestSupport.h"
+#include "lexivant2.h"
 #include "lexivant2Dlg.h"
+#include "platform/GbkText.h"
+#include "platform/QueryHandOver.h"
 #include "platform/Resources.h"
 #include "platform/WinApp.h"
 #include "res/resource.h"
+#include "search/SearchTexts.h"
 #include "vocabulary/StopSignals.h"
 
 using namespace std::string_literals;
@@ -33,9 +41,46 @@ void Print(const char* szName, QString value)
     std::printf("%s\t%s\n", szName, value.replace(QLatin1Char('\n'), QLatin1String("\\n")).toUtf8().constData());
 }
 
+// The child of "start": the program's own start on the arguments behind it, watched until
+// a request has run (the status line shows a search or a word), then closed.
+int RunStartScenario(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    const QString words[] = {GbkToUnicode(kszSearching), LoadStringResource(IDS_SELECTION_EMPTY), LoadStringResource(IDS_CLIPBOARD_EMPTY)};
+    CLookupDlg* pShown = nullptr;
+    QStringList searched;  // each query searched, marked if a load still ran
+    QElapsedTimer timer;
+    timer.start();
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* pDlg = dynamic_cast<CLookupDlg*>(QApplication::activeModalWidget());
+        if (pDlg && !std::exchange(pShown, pDlg))
+            QObject::connect(static_cast<QPlainTextEdit*>(pDlg->GetDlgItem(IDC_TECH_RESULT)), &QPlainTextEdit::textChanged, [&searched, pDlg] {
+                searched << static_cast<QLineEdit*>(pDlg->GetDlgItem(IDC_QUERY))->text() + (pDlg->LoadersRunning() ? "(loading)" : "");
+            });
+        const QString status = pDlg ? static_cast<QLineEdit*>(pDlg->GetDlgItem(IDC_STATUS))->text() : QString();
+        const bool bWaiting = pDlg && (pDlg->LoadersRunning() || std::ranges::find(words, status) == std::end(words));
+        if (!pDlg || (bWaiting && timer.elapsed() < 60000)) return;  // what it showed by then, else
+        watch.stop();
+        Print("status", status);
+        Print("searched", searched.join(QLatin1Char('|')));
+        Print("query", static_cast<QLineEdit*>(pDlg->GetDlgItem(IDC_QUERY))->text());
+        Print("general", static_cast<QPlainTextEdit*>(pDlg->GetDlgItem(IDC_GENERAL_RESULT))->toPlainText());
+        Print("technical", static_cast<QPlainTextEdit*>(pDlg->GetDlgItem(IDC_TECH_RESULT))->toPlainText());
+        pDlg->reject();
+    });
+    watch.start(20);
+    QStringList args;
+    for (int i = 3; i < argc; ++i) args << QString::fromUtf8(argv[i]);
+    const int nExit = RunLookupWindow(args);
+    Print("window", pShown ? "1" : "0");
+    return nExit;
+}
+
 // The child: --window-scenario MODE [QUERY [LOCALE]].
 int RunWindowScenario(int argc, char** argv)
 {
+    if (std::string_view(argv[2]) == "start") return RunStartScenario(argc, argv);
     ::unsetenv("LANGUAGE");
     for (const char* szVariable : {"LANG", "LC_ALL"})  // the user's locale, as a desktop session sets it
         if (argc > 4) ::setenv(szVariable, argv[4], 1);
@@ -135,13 +180,34 @@ int RunWindowScenario(int argc, char** argv)
     return 0;
 }
 
+void WriteVocabularies(const TempDir& dir, bool bGeneral = true, bool bTechnical = true)
+{
+    if (bGeneral)
+        WriteFile(dir / "0.voca", Scramble("|acid|\xCB\xE1\nsulfuric acid|\xC1\xF2\xCB\xE1\nbase|\xBC\xEE\n", kGeneralKey));
+    if (bTechnical)
+        WriteFile(dir / "17.voca", Scramble("sulfuric acid|\xC1\xF2\xCB\xE1\nacetic acid|\xD2\xD2\xCB\xE1\n", kTechnicalKey));
+}
+
+const std::string kGeneralBox = "<精>  acid 酸\\n<扩> sulfuric acid 硫酸", kTechnicalBox = "sulfuric acid|硫酸\\nacetic acid|乙酸";
+const std::string kSearching = "所有词汇已经读取完毕,查找中...";
+
+// A value starting with "*" need only be contained.
+void ExpectFacts(const std::map<std::string, std::string>& facts, const std::vector<std::pair<std::string, std::string>>& expected)
+{
+    const auto matches = [](const auto& w, const auto& s) { return w[0] == '*' ? s.find(&w[1]) != s.npos : s == w; };
+    EXPECT_EQ(facts.at("exit"), "0");
+    for (const auto& [name, value] : expected)
+        EXPECT_PRED2(matches, value, facts.contains(name) ? facts.at(name) : "<none>") << name;
+}
+
 const std::string kThisProgram = std::filesystem::read_symlink("/proc/self/exe").string();
 
 // The facts a scenario printed, the last value of each.
-std::map<std::string, std::string> RunWindow(const TempDir& dir, std::vector<std::string> args)
+std::map<std::string, std::string> RunWindow(const TempDir& dir, std::vector<std::string> args,
+                                             const std::function<void(pid_t)>& whileRunning = {})
 {
     args.insert(args.begin(), "--window-scenario");
-    const RunResult run = RunProgram(kThisProgram, args, dir.Path());
+    const RunResult run = RunProgram(kThisProgram, args, dir.Path(), {}, {}, whileRunning);
     std::map<std::string, std::string> facts{{"exit", std::to_string(run.nExit)}};
     for (std::size_t pos = 0, end; (end = run.out.find('\n', pos)) != std::string::npos; pos = end + 1)
         if (const std::size_t tab = run.out.find('\t', pos); tab < end)
@@ -183,12 +249,10 @@ TEST(Window, EachScenarioShowsWhatAPersonWouldSee)
 {
     // Facts checked: "find-*" whether Find was enabled then; "status" the last status text
     // (a failure stays: a text that only says a load began or ended does not replace it);
-    // the boxes' texts. A value starting with "*" need only be contained.
+    // the boxes' texts; "window" whether a start showed a window.
     const std::string kGeneralGone = "文件0.voca不存在!", kTechnicalGone = "词汇文件不存在!";
-    const std::string kGeneralBox = "<精>  acid 酸\\n<扩> sulfuric acid 硫酸", kTechnicalBox = "sulfuric acid|硫酸\\nacetic acid|乙酸";
-    const std::string kSearching = "所有词汇已经读取完毕,查找中...", kWindowMenu = "*|最小化(&N)|关闭(&C)\tAlt+F4||关于 lexivant2(&A)...";
+    const std::string kWindowMenu = "*|最小化(&N)|关闭(&C)\tAlt+F4||关于 lexivant2(&A)...";
     using Facts = std::vector<std::pair<std::string, std::string>>;
-    const auto matches = [](const auto& w, const auto& s) { return w[0] == '*' ? s.find(&w[1]) != s.npos : s == w; };
     const struct { bool bGeneral, bTechnical; std::vector<std::string> args; Facts facts; } cases[] = {
         {true, true, {"load"}, {{"find-at-start", "0"}, {"find-after-load", "1"}, {"status", "词汇读取完成!"}, {"about-item", "1"}}},
         {false, true, {"load"}, {{"find-after-load", "1"}, {"status", kGeneralGone}}},
@@ -210,19 +274,16 @@ TEST(Window, EachScenarioShowsWhatAPersonWouldSee)
              {"about-caption", "关于Sorellan"}, {"about-icon", ""}, {"about-text", "*CC BY-SA 4.0"}, {"visible", "1"}}},
         {true, true, {"about", "general", "zh_CN.UTF-8"}, {{"edit-menu", "*复制(&C)"}, {"edit-menu", kWindowMenu}, {"about-caption", "关于Sorellan"}}},
         {true, true, {"about-empty"}, {{"about-item", "0"}}},
+        // A query on the command line: in the box at once, searched once both loads have ended.
+        {true, true, {"start", " ", "acid", "\n"}, {{"query", "acid"}, {"general", kGeneralBox}, {"technical", kTechnicalBox},
+                                                   {"status", kSearching}, {"searched", "acid"}, {"window", "1"}}},
     };
     for (const auto& c : cases)
     {
         SCOPED_TRACE(testing::PrintToString(c.args) + (c.bGeneral ? " general" : "") + (c.bTechnical ? " technical" : ""));
         const TempDir dir;
-        if (c.bGeneral)
-            WriteFile(dir / "0.voca", Scramble("|acid|\xCB\xE1\nsulfuric acid|\xC1\xF2\xCB\xE1\nbase|\xBC\xEE\n", kGeneralKey));
-        if (c.bTechnical)
-            WriteFile(dir / "17.voca", Scramble("sulfuric acid|\xC1\xF2\xCB\xE1\nacetic acid|\xD2\xD2\xCB\xE1\n", kTechnicalKey));
-        const auto facts = RunWindow(dir, c.args);
-        EXPECT_EQ(facts.at("exit"), "0");
-        for (const auto& [name, value] : c.facts)
-            EXPECT_PRED2(matches, value, facts.contains(name) ? facts.at(name) : "<none>") << name;
+        WriteVocabularies(dir, c.bGeneral, c.bTechnical);
+        ExpectFacts(RunWindow(dir, c.args), c.facts);
     }
 }
 
@@ -243,9 +304,97 @@ TEST(Window, ClosingDuringALoadEndsCleanlyAtAnyPoint)
     EXPECT_EQ(std::tuple(bDuringLoad, run.nSignal, plainFilesLeft()), std::tuple(true, SIGTERM, false));
 }
 
+// A socket at the path, connected (or only bound, left as a killed window leaves it); -1 if not.
+int UnixSocket(const std::string& path, bool bConnect = true)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, sizeof address.sun_path - 1);
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    const auto* pAddress = reinterpret_cast<const sockaddr*>(&address);
+    if ((bConnect ? connect(fd, pAddress, sizeof address) : bind(fd, pAddress, sizeof address)) == 0 && bConnect) return fd;
+    return close(fd), -1;
+}
+
+TEST(Window, AStartWithAQueryBesideARunningWindowHandsItOver)
+{
+    const TempDir runtime;
+    ::setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+    // Sent to the first window before the second starts; none may disturb it. Its socket may
+    // have been left by a killed window.
+    // bHeld: another copy holds the technical plain file until the query has been handed
+    // over, so that the query comes during that load and must wait for it. cFault: the
+    // first window hangs ('h'), or the runtime directory is gone ('r'): the second opens a
+    // window of its own.
+    const struct { bool bStale, bHeld; std::vector<std::string> sent; char cFault = 0; } cases[] = {
+        {false, true, {}},
+        {true, false, {"query " + std::string(kMaxHandOverBytes, 'x') + "\n", "bogus\n", "query a\x01" "b\n", "query acid\nquery base\n"}},
+        {false, false, {}, 'h'},
+        {false, false, {}, 'r'},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::string(1, c.cFault) + (c.bStale ? "stale" : ""));
+        const TempDir dir;
+        WriteVocabularies(dir);
+        const int held = c.bHeld ? open((dir / "Temp_Test_Quillon2.pyq").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600) : -1;
+        ASSERT_TRUE(!c.bHeld || flock(held, LOCK_EX) == 0);
+        const std::string path = HandOverSocketPath(QString::fromStdString(dir.Path())).toStdString();
+        ASSERT_FALSE(path.empty());
+        if (c.bStale) UnixSocket(path, false);
+        std::map<std::string, std::string> second;
+        const auto first = RunWindow(dir, {"start"}, [&](pid_t pid) {
+            int fd = -1;
+            for (int nTries = 0; nTries < 3000 && (fd = UnixSocket(path)) < 0; ++nTries) usleep(10000);  // until it listens
+            close(fd);
+            for (const std::string& message : c.sent)  // each dropped: the window answers nothing
+            {
+                char answer[8] = {};
+                fd = UnixSocket(path);
+                (void)send(fd, message.data(), message.size(), MSG_NOSIGNAL);
+                EXPECT_LE(recv(fd, answer, sizeof answer, 0), 0) << answer, close(fd);
+            }
+            if (c.cFault) c.cFault == 'h' ? (void)kill(pid, SIGSTOP) : (void)::unsetenv("XDG_RUNTIME_DIR");
+            second = RunWindow(dir, {"start", "sulfuric"});
+            if (held >= 0) unlink((dir / "Temp_Test_Quillon2.pyq").c_str()), close(held);  // as that copy would
+            if (c.cFault) kill(pid, SIGKILL), ::setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+        });
+        const std::vector<std::pair<std::string, std::string>> searched{{"searched", "sulfuric"}, {"status", kSearching}};
+        ExpectFacts(c.cFault ? second : first, searched);
+        ExpectFacts(second, {{"window", c.cFault ? "1" : "0"}});
+    }
+}
+
+// Run under xvfb-run (tests/CMakeLists.txt): xclip sets the selection, the program reads it.
+TEST(Window, LooksUpTheSelectionOrTheClipboardOnAnXDisplay)
+{
+    if (!std::getenv("DISPLAY") || std::system("command -v xclip >/dev/null") != 0) GTEST_SKIP() << "no X display or no xclip";
+    const TempDir runtime;
+    ::setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+    ::setenv("LEXIVANT2_TEST_QPA", "xcb", 1);
+    std::string many;
+    for (int i = 0; i < 400000; ++i) many += "acid ";
+    std::string cut = "\uFFFD";
+    for (int i = 0; i < 99; ++i) cut += i ? " acid" : "acid";
+    const struct { const char* szKind; std::string text; const char* szOption; std::vector<std::pair<std::string, std::string>> facts; } cases[] = {
+        {"primary", "\n \t\n  sulfuric acid \nbase", "--selection", {{"query", "sulfuric acid"}, {"technical", "sulfuric acid|硫酸"}}},
+        {"clipboard", "\x01\xFF" + many, "--clipboard", {{"query", cut}, {"general", ""}, {"status", kSearching}}},
+        {"primary", "", "--selection", {{"query", ""}, {"status", "没有选中的文字!"}}},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.szOption + c.text.substr(0, 20));
+        const TempDir dir;
+        WriteVocabularies(dir);
+        RunProgram("/bin/sh", {"-c", "xclip -selection "s + c.szKind + " >/dev/null 2>&1"}, {}, c.text);
+        ExpectFacts(RunWindow(dir, {"start", c.szOption}), c.facts);
+    }
+}
+
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");  // no display needed, here or in the children
+    // No display needed, here or in the children, but where a test asks for one.
+    qputenv("QT_QPA_PLATFORM", qEnvironmentVariable("LEXIVANT2_TEST_QPA", QStringLiteral("offscreen")).toUtf8());
     if (argc > 2 && std::string_view(argv[1]) == "--window-scenario")
         return StopLoadersOnSignals(), RunWindowScenario(argc, argv);  // on signals as the program's main does
     testing::InitGoogleTest(&argc, argv);

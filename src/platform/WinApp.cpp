@@ -42,5 +42,5 @@ int AfxWinMain(int argc, char** argv)
     QApplication::setDesktopFileName(QStringLiteral("sorellan"));
     if (g_pApp && g_pApp->InitInstance())
         return QApplication::exec();
-    return 0;
+    return g_pApp ? g_pApp->ExitInstance() : 0;
 }

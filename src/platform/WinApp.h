@@ -11,6 +11,8 @@ public:
 
     // Returns false to end the program at once instead of running a message loop.
     virtual bool InitInstance() = 0;
+    // The program's exit status when InitInstance returned false.
+    virtual int ExitInstance() { return 0; }
 };
 
 // Qt's own texts (the edit boxes' copy and paste, ...) in the user's language, where Qt has

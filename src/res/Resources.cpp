@@ -42,7 +42,10 @@ const DialogTemplate kAboutDialog{
 
 QHash<int, QString>& StringTable()
 {
-    static QHash<int, QString> table{{IDS_ABOUTBOX, QStringLiteral("关于 lexivant2(&A)...")}};
+    // The last two: the status line after an empty selection or clipboard was looked up.
+    static QHash<int, QString> table{{IDS_ABOUTBOX, QStringLiteral("关于 lexivant2(&A)...")},
+                                     {IDS_SELECTION_EMPTY, QStringLiteral("没有选中的文字!")},
+                                     {IDS_CLIPBOARD_EMPTY, QStringLiteral("剪贴板中没有文字!")}};
     return table;
 }
 

@@ -26,6 +26,8 @@ const char kFindHelp[] =
     "                      suggestions\n"
     "      --raw           GBK queries in, the GBK result texts out, each behind a NUL\n"
     "      --dir DIR       load the vocabularies from DIR\n"
+    "      --selection     look up the selected text (its first line), after any QUERY\n"
+    "      --clipboard     look up the clipboard's text the same way\n"
     "  -v, --verbose       say on standard error where the vocabularies come from\n"
     "  -h, --help          show this help\n"
     "      --version       show the version\n"
@@ -42,7 +44,8 @@ const char kFindHelp[] =
     "  sorellan-find < queries.txt         one query a line\n"
     "\n"
     "Exit status: 0 when a vocabulary loaded and every query was answered, 1 when neither\n"
-    "vocabulary loaded or input or output failed, 2 for a usage error.\n"
+    "vocabulary loaded, input or output failed or the selection held no text, 2 for a\n"
+    "usage error.\n"
     "\n"
     "A query that finds nothing is followed on standard error (not with --raw) by up to\n"
     "five words or terms of the vocabularies near its keywords.\n";
@@ -123,6 +126,8 @@ private:
             m_options.bPinyin = true;
         else if (name == "quiet")
             m_options.bQuiet = true;
+        else if (name == "selection" || name == "clipboard")
+            m_options.selection = name == "selection" ? SelectionKind::kPrimary : SelectionKind::kClipboard;
         else if (name == "verbose")
             m_options.bVerbose = true;
         else if (name == "help")

@@ -1,10 +1,12 @@
 // The command line of sorellan-find.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "desktop/SelectionHelper.h"
 #include "search/KeywordMatch.h"
 
 enum class OutputFormat
@@ -33,6 +35,7 @@ struct FindOptions
     MatchRule rule;
     std::string dir;                   // empty: the current directory or the per-user one
     std::vector<std::string> queries;  // none: read them from standard input
+    std::optional<SelectionKind> selection;  // --selection or --clipboard: one query more
 };
 
 struct UsageError

@@ -17,6 +17,7 @@
 #include "FindOptions.h"
 #include "FindPrompt.h"
 #include "FindQuery.h"
+#include "FindSelection.h"
 #include "FindStatus.h"
 #include "FindWorkDir.h"
 #include "GbkConversion.h"
@@ -105,6 +106,10 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    std::vector<std::string> queries = options.queries;
+    if (options.selection && !AddSelectionQuery(*options.selection, options.format == OutputFormat::kRaw, queries))
+        return 1;
+
     const std::optional<std::string> dir = EnterWorkingDirectory(options.dir);
     if (!dir)
         return 1;
@@ -114,7 +119,7 @@ int main(int argc, char** argv)
         return 1;
 
     QueryRunner runner(options, options.format == OutputFormat::kText && UseColor(options.color));
-    if (options.queries.empty())
+    if (queries.empty())
     {
         if (isatty(STDIN_FILENO) && options.format != OutputFormat::kRaw)
         {
@@ -134,7 +139,7 @@ int main(int argc, char** argv)
             return Fail(std::ferror(stdin) ? "standard input" : "standard output");
         return 0;
     }
-    for (const std::string& query : options.queries)
+    for (const std::string& query : queries)
         if (!runner.Run(query))
             return Fail("standard output");
     return 0;
