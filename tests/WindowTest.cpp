@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -49,6 +50,7 @@ int RunStartScenario(int argc, char** argv)
     const QString words[] = {GbkToUnicode(kszSearching), LoadStringResource(IDS_SELECTION_EMPTY), LoadStringResource(IDS_CLIPBOARD_EMPTY)};
     CLookupDlg* pShown = nullptr;
     QStringList searched;  // each query searched, marked if a load still ran
+    bool bLoadsEnded = false;
     QElapsedTimer timer;
     timer.start();
     QTimer watch;
@@ -59,6 +61,8 @@ int RunStartScenario(int argc, char** argv)
                 searched << static_cast<QLineEdit*>(pDlg->GetDlgItem(IDC_QUERY))->text() + (pDlg->LoadersRunning() ? "(loading)" : "");
             });
         const QString status = pDlg ? static_cast<QLineEdit*>(pDlg->GetDlgItem(IDC_STATUS))->text() : QString();
+        if (pDlg && !pDlg->LoadersRunning() && !std::exchange(bLoadsEnded, true))
+            QFile(QStringLiteral("loads-ended")).open(QIODevice::WriteOnly);  // for a test that must not stop a load
         const bool bWaiting = pDlg && (pDlg->LoadersRunning() || std::ranges::find(words, status) == std::end(words));
         if (!pDlg || (bWaiting && timer.elapsed() < 60000)) return;  // what it showed by then, else
         watch.stop();
@@ -354,6 +358,8 @@ TEST(Window, AStartWithAQueryBesideARunningWindowHandsItOver)
                 (void)send(fd, message.data(), message.size(), MSG_NOSIGNAL);
                 EXPECT_LE(recv(fd, answer, sizeof answer, 0), 0) << answer, close(fd);
             }
+            // A window stopped during its load would hold its plain files' locks.
+            for (int nTries = 0; c.cFault == 'h' && nTries < 3000 && !std::filesystem::exists(dir / "loads-ended"); ++nTries) usleep(10000);
             if (c.cFault) c.cFault == 'h' ? (void)kill(pid, SIGSTOP) : (void)::unsetenv("XDG_RUNTIME_DIR");
             second = RunWindow(dir, {"start", "sulfuric"});
             if (held >= 0) unlink((dir / "Temp_Test_Quillon2.pyq").c_str()), close(held);  // as that copy would
