@@ -25,22 +25,17 @@ int VisitEntries(const VocabularyTable& table, int n, Visit visit)
     return n;
 }
 
-// Nominates, from entry n on, each entry that holds the bytes of `finder` where `fits` accepts
-// them. Rather than entry by entry it looks across the whole run of published entries, so
-// only the entries where the bytes turn up cost more than the look itself.
-template <typename Finder, typename Fits, typename Visit>
-int VisitOccurrences(const VocabularyTable& table, int n, const Finder& finder, Fits fits, Visit visit)
+// Nominates, from entry n on, each entry that holds what `finder` finds. Rather than entry by
+// entry it looks across the whole run of published entries, so only the entries where the
+// bytes turn up cost more than the look itself.
+template <typename Finder, typename Visit>
+int VisitOccurrences(const VocabularyTable& table, int n, const Finder& finder, Visit visit)
 {
     for (int nCount; n < (nCount = table.GetCount()); n = nCount)
     {
         const std::string_view run = table.GetRun(n, nCount);
         for (std::size_t pos = 0; (pos = finder.Find(run, pos)) != SubstringFinder::npos;)
         {
-            if (!fits(run, pos))
-            {
-                ++pos;
-                continue;
-            }
             const int nEntry = table.GetIndexInRun(n, nCount, pos);
             const std::string_view entry = table.GetAt(nEntry);
             const auto nEntryEnd = static_cast<std::size_t>(entry.data() - run.data()) + entry.size();
@@ -73,8 +68,7 @@ int VisitKeywordCandidates(const VocabularyTable& table, int n, const KeywordTab
     const std::string& longest = LongestKeyword(keywords);
     if (longest.empty() || rule.bIgnoreCase)
         return VisitEntries(table, n, visit);
-    return VisitOccurrences(
-        table, n, SubstringFinder(longest), [](std::string_view, std::size_t) { return true; }, visit);
+    return VisitOccurrences(table, n, SubstringFinder(longest), visit);
 }
 }  // namespace
 
@@ -109,12 +103,7 @@ std::string SearchGeneralVocabulary(std::string_view query, const KeywordTable& 
     if (nExact < kMaxExactListed && nExpanded == kMaxExpandedListed && bExactScan)
     {
         bScanningForExact = true;
-        const std::size_t nQuery = query.size();
-        auto fits = [nQuery](std::string_view run, std::size_t found) {
-            return found > 0 && found + nQuery < run.size() &&
-                   ExactPatterns::Surround(run[found - 1], run[found + nQuery]);
-        };
-        VisitOccurrences(table, n, FramedFinder(query, "| ,", "|\n, "), fits, visit);
+        VisitOccurrences(table, n, FramedFinder(query, ExactPatterns::kFrames), visit);
     }
     for (int i = 0; i < nExpanded; ++i)
         result.Append(kszExpandedTag, g_expandedMatches[i]);
