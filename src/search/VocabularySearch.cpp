@@ -2,7 +2,6 @@
 
 #include "search/ExactPatterns.h"
 #include "search/FramedFinder.h"
-#include "search/ResultText.h"
 #include "search/SearchTexts.h"
 #include "search/SubstringFinder.h"
 
@@ -72,42 +71,53 @@ int VisitKeywordCandidates(const VocabularyTable& table, int n, const KeywordTab
 }
 }  // namespace
 
+void GeneralResult::Add(std::string_view entry, bool bExact)
+{
+    if (bExact)
+    {
+        ++m_nExact;
+        m_text.AppendShowingBarsAsBlanks(kszExactTag, entry);
+    }
+    else if (m_nExpanded < kMaxExpandedListed)
+    {
+        std::string& display = g_expandedMatches[m_nExpanded++];
+        display.assign(entry);
+        ReplaceChar(display.data(), '|', ' ');
+    }
+}
+
+std::string GeneralResult::Text()
+{
+    for (int i = 0; i < m_nExpanded; ++i)
+        m_text.Append(kszExpandedTag, g_expandedMatches[i]);
+    return std::string(m_text.View());
+}
+
 std::string SearchGeneralVocabulary(std::string_view query, const KeywordTable& keywords,
                                     const VocabularyTable& table, const MatchRule& rule)
 {
+    using enum GeneralResult::Phase;
     const ExactPatterns exact(query, rule);
-    ResultText result;
-    int nExact = 0;
-    int nExpanded = 0;
-    // Once the expanded list is full only exact matches can still be listed, and those hold
-    // the whole query between the bytes of a pattern: the rest of the scan looks for that.
-    const bool bExactScan = !query.empty() && !rule.bIgnoreCase;
-    bool bScanningForExact = false;
-    auto visit = [&](std::string_view entry) {
-        if (!MatchesKeywords(keywords, entry, rule))
-            return true;
-        if (exact.Matches(entry))
-        {
-            ++nExact;
-            result.AppendShowingBarsAsBlanks(kszExactTag, entry);
-        }
-        else if (nExpanded < kMaxExpandedListed)
-        {
-            std::string& display = g_expandedMatches[nExpanded++];
-            display.assign(entry);
-            ReplaceChar(display.data(), '|', ' ');
-        }
-        return nExact < kMaxExactListed && (bScanningForExact || nExpanded < kMaxExpandedListed || !bExactScan);
+    GeneralResult result;
+    // A visit that lists the keyword hits and goes on while `phase` lasts.
+    auto listDuring = [&](GeneralResult::Phase phase) {
+        return [&, phase](std::string_view entry) {
+            if (MatchesKeywords(keywords, entry, rule))
+                result.Add(entry, exact.Matches(entry));
+            return result.CurrentPhase() == phase;
+        };
     };
-    const int n = VisitKeywordCandidates(table, 0, keywords, rule, visit);
-    if (nExact < kMaxExactListed && nExpanded == kMaxExpandedListed && bExactScan)
+    const int n = VisitKeywordCandidates(table, 0, keywords, rule, listDuring(kBothLists));
+    if (result.CurrentPhase() == kExactOnly)
     {
-        bScanningForExact = true;
-        VisitOccurrences(table, n, FramedFinder(query, ExactPatterns::kFrames), visit);
+        // Exact matches hold the whole query in the frame of a pattern; where the patterns
+        // are bytes as stored, the rest of the scan looks only for those.
+        if (!query.empty() && !rule.bIgnoreCase)
+            VisitOccurrences(table, n, FramedFinder(query, ExactPatterns::kFrames), listDuring(kExactOnly));
+        else
+            VisitKeywordCandidates(table, n, keywords, rule, listDuring(kExactOnly));
     }
-    for (int i = 0; i < nExpanded; ++i)
-        result.Append(kszExpandedTag, g_expandedMatches[i]);
-    return std::string(result.View());
+    return result.Text();
 }
 
 std::string SearchTechnicalVocabulary(const KeywordTable& keywords, const VocabularyTable& table,
