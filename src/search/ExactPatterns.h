@@ -3,9 +3,11 @@
 // pattern begins on a character of the entry.
 #pragma once
 
+#include <iterator>
 #include <string>
 #include <string_view>
 
+#include "search/FramedFinder.h"
 #include "search/KeywordMatch.h"
 
 class ExactPatterns
@@ -17,13 +19,14 @@ public:
     explicit ExactPatterns(std::string_view query, const MatchRule& rule = {});
     bool Matches(std::string_view entry) const;
 
-    // True when some pattern has `cBefore` right before the query text and `cAfter` right
-    // after it: a cheap first look at an occurrence of the query before Matches.
-    static bool Surround(char cBefore, char cAfter);
+    // The bytes right before and right after the query text in each pattern, in the order
+    // the patterns are tried.
+    static constexpr FramedFinder::Frame kFrames[] = {
+        {'|', '|'}, {' ', '\n'}, {' ', ','}, {',', '\n'}, {',', ' '}, {' ', ' '}, {',', ','},
+    };
 
 private:
-    static constexpr int kPatterns = 7;
-    std::string m_patterns[kPatterns];
+    std::string m_patterns[std::size(kFrames)];
     MatchRule m_rule;
 };
 

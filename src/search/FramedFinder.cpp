@@ -12,13 +12,20 @@ namespace
 {
 constexpr std::size_t npos = std::string_view::npos;
 
-void FillSet(char (&set)[4], std::string_view bytes)
+#ifdef LEXIVANT2_X86
+// The different bytes on one side of the frames, the last repeated to fill the four; false
+// when there are more than four.
+bool FillSet(char (&set)[4], std::span<const FramedFinder::Frame> frames, std::size_t side)
 {
+    std::string bytes;
+    for (const auto& frame : frames)
+        if (bytes.find(frame[side]) == npos)
+            bytes += frame[side];
     for (std::size_t i = 0; i < 4; ++i)
         set[i] = bytes.empty() ? '\0' : bytes[std::min(i, bytes.size() - 1)];
+    return bytes.size() <= 4;
 }
 
-#ifdef LEXIVANT2_X86
 __attribute__((target("avx2"))) inline __m256i AnyOf(__m256i block, const char (&set)[4])
 {
     const __m256i a = _mm256_or_si256(_mm256_cmpeq_epi8(block, _mm256_set1_epi8(set[0])),
@@ -61,14 +68,13 @@ __attribute__((target("avx2"))) std::size_t FindFramedAvx2(const char* s, std::s
 #endif
 }  // namespace
 
-FramedFinder::FramedFinder(std::string_view needle, std::string_view before, std::string_view after,
-                           SubstringFinder::Method method)
-    : m_needle(needle), m_plain(needle, method)
+FramedFinder::FramedFinder(std::string_view needle, std::span<const Frame> frames, SubstringFinder::Method method)
+    : m_needle(needle), m_frames(frames.begin(), frames.end()), m_plain(needle, method)
 {
-    FillSet(m_before, before);
-    FillSet(m_after, after);
 #ifdef LEXIVANT2_X86
-    m_bVector = !needle.empty() && (method == SubstringFinder::Method::kBest || method == SubstringFinder::Method::kAvx2) &&
+    // The vector path only where each side's bytes fill its set.
+    m_bVector = !needle.empty() && FillSet(m_before, frames, 0) && FillSet(m_after, frames, 1) &&
+                (method == SubstringFinder::Method::kBest || method == SubstringFinder::Method::kAvx2) &&
                 SubstringFinder::Supported(SubstringFinder::Method::kAvx2);
 #else
     m_bVector = false;
@@ -78,21 +84,21 @@ FramedFinder::FramedFinder(std::string_view needle, std::string_view before, std
 bool FramedFinder::Framed(std::string_view haystack, std::size_t pos) const
 {
     const std::size_t end = pos + m_needle.size();
-    return pos > 0 && end < haystack.size() && std::memchr(m_before, haystack[pos - 1], 4) &&
-           std::memchr(m_after, haystack[end], 4);
+    return pos > 0 && end < haystack.size() &&
+           std::ranges::find(m_frames, Frame{haystack[pos - 1], haystack[end]}) != m_frames.end();
 }
 
 std::size_t FramedFinder::Find(std::string_view haystack, std::size_t from) const
 {
     std::size_t pos = std::max<std::size_t>(from, 1);
 #ifdef LEXIVANT2_X86
-    if (m_bVector && pos < haystack.size())
-    {
-        const std::size_t found =
-            FindFramedAvx2(haystack.data(), haystack.size(), pos, m_needle, m_before, m_after, pos);
-        if (found != npos)
+    // Its candidates have bytes of the two sides around them, not yet those of one frame.
+    for (std::size_t found; m_bVector && pos < haystack.size() &&
+                            (found = FindFramedAvx2(haystack.data(), haystack.size(), pos, m_needle,
+                                                    m_before, m_after, pos)) != npos;
+         pos = found + 1)
+        if (Framed(haystack, found))
             return found;
-    }
 #endif
     // The rest (or all, without the vector path): occurrence by occurrence.
     for (; (pos = m_plain.Find(haystack, pos)) != npos; ++pos)

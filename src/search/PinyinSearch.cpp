@@ -3,7 +3,6 @@
 #include "search/KeywordQuery.h"
 #include "search/PinyinMatch.h"
 #include "search/ResultText.h"
-#include "search/SearchTexts.h"
 #include "search/VocabularySearch.h"
 
 namespace
@@ -47,27 +46,13 @@ PinyinResults FindByPinyin(std::string& query, const VocabularyTable& general, c
     if (keywords.empty() || !results.notPinyin.empty())
         return results;
 
-    ResultText generalText;
-    int nExact = 0;
-    int nExpanded = 0;
-    for (int n = 0; n < general.GetCount() && nExact < kMaxExactListed; ++n)
+    GeneralResult generalResult;
+    for (int n = 0; n < general.GetCount() && generalResult.CurrentPhase() != GeneralResult::Phase::kDone; ++n)
     {
         const std::string_view entry = general.GetAt(n);
-        const PinyinFit fit = FitAll(entry, keywords);
-        if (fit == PinyinFit::kWhole)
-        {
-            ++nExact;
-            generalText.AppendShowingBarsAsBlanks(kszExactTag, entry);
-        }
-        else if (fit == PinyinFit::kPart && nExpanded < kMaxExpandedListed)
-        {
-            std::string& display = g_expandedMatches[nExpanded++];
-            display.assign(entry);
-            ReplaceChar(display.data(), '|', ' ');
-        }
+        if (const PinyinFit fit = FitAll(entry, keywords); fit != PinyinFit::kNone)
+            generalResult.Add(entry, fit == PinyinFit::kWhole);
     }
-    for (int i = 0; i < nExpanded; ++i)
-        generalText.Append(kszExpandedTag, g_expandedMatches[i]);
 
     ResultText technicalText;
     for (int n = 0, nListed = 0; n < technical.GetCount() && nListed < kMaxTechnicalListed; ++n)
@@ -76,6 +61,6 @@ PinyinResults FindByPinyin(std::string& query, const VocabularyTable& general, c
             ++nListed;
             technicalText.Append({}, entry);
         }
-    results.lists = {std::string(generalText.View()), std::string(technicalText.View())};
+    results.lists = {generalResult.Text(), std::string(technicalText.View())};
     return results;
 }

@@ -2,7 +2,6 @@
 
 #include "search/ExactPatterns.h"
 #include "search/FramedFinder.h"
-#include "search/ResultText.h"
 #include "search/SearchTexts.h"
 #include "search/SubstringFinder.h"
 
@@ -25,22 +24,17 @@ int VisitEntries(const VocabularyTable& table, int n, Visit visit)
     return n;
 }
 
-// Nominates, from entry n on, each entry that holds the bytes of `finder` where `fits` accepts
-// them. Rather than entry by entry it looks across the whole run of published entries, so
-// only the entries where the bytes turn up cost more than the look itself.
-template <typename Finder, typename Fits, typename Visit>
-int VisitOccurrences(const VocabularyTable& table, int n, const Finder& finder, Fits fits, Visit visit)
+// Nominates, from entry n on, each entry that holds what `finder` finds. Rather than entry by
+// entry it looks across the whole run of published entries, so only the entries where the
+// bytes turn up cost more than the look itself.
+template <typename Finder, typename Visit>
+int VisitOccurrences(const VocabularyTable& table, int n, const Finder& finder, Visit visit)
 {
     for (int nCount; n < (nCount = table.GetCount()); n = nCount)
     {
         const std::string_view run = table.GetRun(n, nCount);
         for (std::size_t pos = 0; (pos = finder.Find(run, pos)) != SubstringFinder::npos;)
         {
-            if (!fits(run, pos))
-            {
-                ++pos;
-                continue;
-            }
             const int nEntry = table.GetIndexInRun(n, nCount, pos);
             const std::string_view entry = table.GetAt(nEntry);
             const auto nEntryEnd = static_cast<std::size_t>(entry.data() - run.data()) + entry.size();
@@ -73,52 +67,57 @@ int VisitKeywordCandidates(const VocabularyTable& table, int n, const KeywordTab
     const std::string& longest = LongestKeyword(keywords);
     if (longest.empty() || rule.bIgnoreCase)
         return VisitEntries(table, n, visit);
-    return VisitOccurrences(
-        table, n, SubstringFinder(longest), [](std::string_view, std::size_t) { return true; }, visit);
+    return VisitOccurrences(table, n, SubstringFinder(longest), visit);
 }
 }  // namespace
+
+void GeneralResult::Add(std::string_view entry, bool bExact)
+{
+    if (bExact)
+    {
+        ++m_nExact;
+        m_text.AppendShowingBarsAsBlanks(kszExactTag, entry);
+    }
+    else if (m_nExpanded < kMaxExpandedListed)
+    {
+        std::string& display = g_expandedMatches[m_nExpanded++];
+        display.assign(entry);
+        ReplaceChar(display.data(), '|', ' ');
+    }
+}
+
+std::string GeneralResult::Text()
+{
+    for (int i = 0; i < m_nExpanded; ++i)
+        m_text.Append(kszExpandedTag, g_expandedMatches[i]);
+    return std::string(m_text.View());
+}
 
 std::string SearchGeneralVocabulary(std::string_view query, const KeywordTable& keywords,
                                     const VocabularyTable& table, const MatchRule& rule)
 {
+    using enum GeneralResult::Phase;
     const ExactPatterns exact(query, rule);
-    ResultText result;
-    int nExact = 0;
-    int nExpanded = 0;
-    // Once the expanded list is full only exact matches can still be listed, and those hold
-    // the whole query between the bytes of a pattern: the rest of the scan looks for that.
-    const bool bExactScan = !query.empty() && !rule.bIgnoreCase;
-    bool bScanningForExact = false;
-    auto visit = [&](std::string_view entry) {
-        if (!MatchesKeywords(keywords, entry, rule))
-            return true;
-        if (exact.Matches(entry))
-        {
-            ++nExact;
-            result.AppendShowingBarsAsBlanks(kszExactTag, entry);
-        }
-        else if (nExpanded < kMaxExpandedListed)
-        {
-            std::string& display = g_expandedMatches[nExpanded++];
-            display.assign(entry);
-            ReplaceChar(display.data(), '|', ' ');
-        }
-        return nExact < kMaxExactListed && (bScanningForExact || nExpanded < kMaxExpandedListed || !bExactScan);
-    };
-    const int n = VisitKeywordCandidates(table, 0, keywords, rule, visit);
-    if (nExact < kMaxExactListed && nExpanded == kMaxExpandedListed && bExactScan)
-    {
-        bScanningForExact = true;
-        const std::size_t nQuery = query.size();
-        auto fits = [nQuery](std::string_view run, std::size_t found) {
-            return found > 0 && found + nQuery < run.size() &&
-                   ExactPatterns::Surround(run[found - 1], run[found + nQuery]);
+    GeneralResult result;
+    // A visit that lists the keyword hits and goes on while `phase` lasts.
+    auto listDuring = [&](GeneralResult::Phase phase) {
+        return [&, phase](std::string_view entry) {
+            if (MatchesKeywords(keywords, entry, rule))
+                result.Add(entry, exact.Matches(entry));
+            return result.CurrentPhase() == phase;
         };
-        VisitOccurrences(table, n, FramedFinder(query, "| ,", "|\n, "), fits, visit);
+    };
+    const int n = VisitKeywordCandidates(table, 0, keywords, rule, listDuring(kBothLists));
+    if (result.CurrentPhase() == kExactOnly)
+    {
+        // Exact matches hold the whole query in the frame of a pattern; where the patterns
+        // are bytes as stored, the rest of the scan looks only for those.
+        if (!query.empty() && !rule.bIgnoreCase)
+            VisitOccurrences(table, n, FramedFinder(query, ExactPatterns::kFrames), listDuring(kExactOnly));
+        else
+            VisitKeywordCandidates(table, n, keywords, rule, listDuring(kExactOnly));
     }
-    for (int i = 0; i < nExpanded; ++i)
-        result.Append(kszExpandedTag, g_expandedMatches[i]);
-    return std::string(result.View());
+    return result.Text();
 }
 
 std::string SearchTechnicalVocabulary(const KeywordTable& keywords, const VocabularyTable& table,
