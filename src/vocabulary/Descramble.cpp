@@ -1,12 +1,13 @@
 #include "vocabulary/Descramble.h"
 
 #include <cstring>
+#include <span>
 
 #include "vocabulary/FileHandle.h"
 
 namespace
 {
-// Buffers live on the loader's stack: a load needs no heap memory to fail on.
+// Without a buffer of the caller's, one on the stack: no heap memory to fail on.
 constexpr std::size_t kBlockBytes = 64 * 1024;
 constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
 constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
@@ -18,20 +19,20 @@ std::uint64_t AddBytewise(std::uint64_t w, std::uint64_t k)
     return ((w & kLows) + (k & kLows)) ^ ((w ^ k) & kHighs);
 }
 
-// Descrambles n bytes into pOut, dropping 0x00 and 0xFF; returns the bytes written. The
+// Descrambles n bytes in place, dropping 0x00 and 0xFF; returns the bytes kept. The
 // transform of a byte works out as adding one constant modulo 256. A block without the
 // two dropped bytes, as every block of a real file is, takes that addition eight bytes at
 // a time (a third of the time of a byte loop); any other block goes byte by byte.
-std::size_t DescrambleBlock(const std::uint8_t* pIn, std::size_t n, std::uint8_t shift,
-                            std::uint8_t* pOut)
+std::size_t DescrambleBlock(std::uint8_t* p, std::size_t n, std::uint8_t shift)
 {
     std::size_t nOut = 0;
-    if (std::memchr(pIn, 0x00, n) || std::memchr(pIn, 0xFF, n))
+    if (std::memchr(p, 0x00, n) || std::memchr(p, 0xFF, n))
     {
         for (std::size_t i = 0; i < n; ++i)
         {
-            pOut[nOut] = static_cast<std::uint8_t>(pIn[i] + shift);
-            nOut += (pIn[i] != 0x00 && pIn[i] != 0xFF);
+            const std::uint8_t value = p[i];
+            p[nOut] = static_cast<std::uint8_t>(value + shift);
+            nOut += (value != 0x00 && value != 0xFF);
         }
         return nOut;
     }
@@ -39,12 +40,12 @@ std::size_t DescrambleBlock(const std::uint8_t* pIn, std::size_t n, std::uint8_t
     for (; nOut + 8 <= n; nOut += 8)
     {
         std::uint64_t w;
-        std::memcpy(&w, pIn + nOut, 8);
+        std::memcpy(&w, p + nOut, 8);
         w = AddBytewise(w, k);
-        std::memcpy(pOut + nOut, &w, 8);
+        std::memcpy(p + nOut, &w, 8);
     }
     for (; nOut < n; ++nOut)
-        pOut[nOut] = static_cast<std::uint8_t>(pIn[nOut] + shift);
+        p[nOut] = static_cast<std::uint8_t>(p[nOut] + shift);
     return nOut;
 }
 }  // namespace
@@ -69,20 +70,28 @@ std::optional<std::uint8_t> ScrambleByte(std::uint8_t plain, ScrambleKey key)
 CopyResult DescrambleFile(int scrambledFd, int plainFd, std::uint8_t subtrahend,
                           std::uint8_t addend, const std::atomic<bool>* pStop)
 {
+    std::uint8_t buffer[kBlockBytes];
+    return DescrambleFile(scrambledFd, plainFd, subtrahend, addend, pStop,
+                          std::span<char>(reinterpret_cast<char*>(buffer), kBlockBytes));
+}
+
+CopyResult DescrambleFile(int scrambledFd, int plainFd, std::uint8_t subtrahend,
+                          std::uint8_t addend, const std::atomic<bool>* pStop,
+                          std::span<char> work)
+{
     const std::uint8_t shift = DescrambleByte(0, subtrahend, addend);
-    std::uint8_t in[kBlockBytes];
-    std::uint8_t out[kBlockBytes];
+    auto* p = reinterpret_cast<std::uint8_t*>(work.data());
     for (;;)
     {
         if (pStop && pStop->load(std::memory_order_relaxed))
             return CopyResult::kStopped;
-        ssize_t n = ReadSome(scrambledFd, in, kBlockBytes);
+        ssize_t n = ReadSome(scrambledFd, p, work.size());
         if (n < 0)
             return CopyResult::kReadError;
         if (n == 0)
             return CopyResult::kDone;
-        std::size_t nOut = DescrambleBlock(in, static_cast<std::size_t>(n), shift, out);
-        if (!WriteAll(plainFd, out, nOut))
+        std::size_t nOut = DescrambleBlock(p, static_cast<std::size_t>(n), shift);
+        if (!WriteAll(plainFd, p, nOut))
             return CopyResult::kWriteError;
     }
 }
