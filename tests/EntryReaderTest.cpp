@@ -64,13 +64,17 @@ TEST(ReadEntries, CutsLinesAndAppliesTextModeRulesUpToTheCapacity)
 TEST(ReadEntries, MatchesTheByteByByteRulesAcrossBlockBoundaries)
 {
     // Lines of 300 bytes, cut into pieces that straddle the reader's 64 KiB blocks, and each
-    // rule's bytes split by a block boundary.
-    std::string lines;
-    for (int i = 0; i < 700; ++i) lines += std::string(299, char('a' + i % 26)) + (i % 3 ? "\n" : "\r\n");
-    for (const std::string across : {"\r\n", "\r\r", "\rx", "\r\x1A", "\0x", "x\0", "\n\n"})
-        for (std::size_t nBoundary : {65536u, 131072u})
-        {
-            const std::string plain = std::string(lines).replace(nBoundary - 1, 2, across);
-            EXPECT_EQ(ReadThroughFile(plain).first, ReferenceEntries(plain)) << testing::PrintToString(across) << nBoundary;
-        }
+    // rule's bytes split by a block boundary; the blocks around it with CR LF lines or with
+    // none of the rules' bytes.
+    for (const char* szEnd : {"\r\n", "\n"})
+    {
+        std::string lines;
+        for (int i = 0; i < 700; ++i) lines += std::string(299, char('a' + i % 26)) + (i % 3 ? "\n" : szEnd);
+        for (const std::string& across : {"\r\n"s, "\r\r"s, "\rx"s, "\r\x1A"s, "\0x"s, "x\0"s, "\n\n"s})
+            for (std::size_t nBoundary : {65536u, 131072u})
+            {
+                const std::string plain = std::string(lines).replace(nBoundary - 1, 2, across);
+                EXPECT_EQ(ReadThroughFile(plain).first, ReferenceEntries(plain)) << testing::PrintToString(across) << nBoundary << szEnd;
+            }
+    }
 }

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <optional>
+#include <span>
 
 // The pair of one-byte constants fixed for one vocabulary file.
 struct ScrambleKey
@@ -37,3 +38,8 @@ enum class CopyResult
 // and neither is closed. Works in bounded blocks; checks *pStop between blocks.
 CopyResult DescrambleFile(int scrambledFd, int plainFd, std::uint8_t subtrahend,
                           std::uint8_t addend, const std::atomic<bool>* pStop = nullptr);
+// The same, a block of work.size() bytes at a time in `work` (not empty): larger blocks
+// than the stack can hold make fewer, cheaper writes.
+CopyResult DescrambleFile(int scrambledFd, int plainFd, std::uint8_t subtrahend,
+                          std::uint8_t addend, const std::atomic<bool>* pStop,
+                          std::span<char> work);
