@@ -14,6 +14,8 @@ import { ToneMarks } from './pinyin.mjs';
 import { ChemistryRules } from './chemistry.mjs';
 import { ApplyCorrections, ReadCorrections } from './corrections.mjs';
 import { ParseGlossary } from './glossary.mjs';
+import { ReadReviewedForms, SettleTechnicalForms, WriteFormRows } from './technical-forms.mjs';
+import { LoadSecondOpinions } from './second-opinions.mjs';
 
 const kDataDir = path.join(path.dirname(new URL(import.meta.url).pathname), '..', '..', 'data');
 
@@ -278,8 +280,10 @@ function MergeGlossary(sets, glossary, cedictHeads, gbk, stats)
     {
         const items = term.english.flatMap(english => GlossItems(english, gbk) ?? []);
         // The newest elements' simplified characters (𬬻, 鿏) are not in GBK; their
-        // traditional forms (鑪, 䥑) often are, and then head the line.
-        const traditional = term.traditional && Headword(term.traditional, gbk) ? term.traditional : '';
+        // traditional forms (鑪, 䥑) often are, and then head the line. A second form stands
+        // beside the first where the forms' review left it open.
+        const [first = '', ...beside] = term.traditional.split(' ').filter(form => Headword(form, gbk));
+        const traditional = first;
         const head = Headword(term.simplified, gbk) ? term.simplified : traditional;
         if (!head || !items.length)
         {
@@ -297,8 +301,9 @@ function MergeGlossary(sets, glossary, cedictHeads, gbk, stats)
         sets.Add({ head, pinyin: term.pinyin, proper: false }, items);
         const lineSet = sets.byHead.get(head);
         // A fresh array: the general lines share the source's.
-        if (traditional && traditional !== head && !lineSet.traditional.includes(traditional))
-            lineSet.traditional = [...lineSet.traditional, traditional];
+        for (const form of [traditional, ...beside])
+            if (form && form !== head && !lineSet.traditional.includes(form))
+                lineSet.traditional = [...lineSet.traditional, form];
     }
 }
 
@@ -335,7 +340,7 @@ function WriteText(outDir, name, lines, gbk)
     return bytes.length;
 }
 
-function Main()
+async function Main()
 {
     const [sourceFile, outDir, glossaryFile = path.join(kDataDir, 'glossary', 'glossary.txt')] = process.argv.slice(2);
     if (!sourceFile || !outDir)
@@ -365,6 +370,8 @@ function Main()
     const generalLines = TableLines('general', generalSets, kGeneralForm, kGeneralCapacity, gbk, stats);
 
     const technicalSets = BuildTechnical(entries, stats, gbk);
+    const formRows = SettleTechnicalForms(technicalSets, (await LoadSecondOpinions()).convert,
+                                          ReadReviewedForms(path.join(kDataDir, 'glossary', 'forms.tsv')), stats);
     if (fs.existsSync(glossaryFile))
         MergeGlossary(technicalSets, ParseGlossary(fs.readFileSync(glossaryFile, 'utf8')),
                       new Set(entries.map(entry => entry.head)), gbk, stats);
@@ -376,8 +383,9 @@ function Main()
     fs.mkdirSync(outDir, { recursive: true });
     stats.generalBytes = WriteText(outDir, 'general', generalLines, gbk);
     stats.technicalBytes = WriteText(outDir, 'technical', technicalLines, gbk);
+    WriteFormRows(outDir, formRows);
     for (const [key, value] of Object.entries(stats))
         console.log(`${key}: ${value}`);
 }
 
-Main();
+await Main();
