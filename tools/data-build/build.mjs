@@ -15,6 +15,8 @@ import { ChemistryRules } from './chemistry.mjs';
 import { ApplyCorrections, ReadCorrections } from './corrections.mjs';
 import { ParseGlossary } from './glossary.mjs';
 import { ReadReviewedForms, SettleTechnicalForms, WriteFormRows } from './technical-forms.mjs';
+import { DropContradictedGlosses } from './technical-glosses.mjs';
+import { ReadExcluded } from './review.mjs';
 import { LoadSecondOpinions } from './second-opinions.mjs';
 
 const kDataDir = path.join(path.dirname(new URL(import.meta.url).pathname), '..', '..', 'data');
@@ -247,7 +249,7 @@ function BuildGeneral(entries, traditionalForms, stats)
 
 // The chemistry entries, each with only its chemistry glosses ("丁" is "butyl" here, not
 // "male adult").
-function BuildTechnical(entries, stats, gbk)
+function BuildTechnical(entries, stats, gbk, excluded = new Map())
 {
     const usable = entries.filter(entry => entry.usable && !entry.pointerOnly);
     const rules = new ChemistryRules(usable.flatMap(entry => entry.items));
@@ -255,9 +257,16 @@ function BuildTechnical(entries, stats, gbk)
     for (const entry of usable)
     {
         const items = rules.ChemistryItems(entry.head, entry.proper, entry.glossItems);
-        if (items.length)
+        if (items.length && excluded.has(entry.head))
+            stats.technicalExcludedByReview.add(entry.head);
+        else if (items.length)
             kept.push({ entry, items });
     }
+    // An exclusion that no longer meets its line is looked at again, as a correction is.
+    for (const head of excluded.keys())
+        if (!stats.technicalExcludedByReview.has(head))
+            Fail(`data/review/technical-cedict/excluded.tsv: ${head} is no technical headword any more`);
+    stats.technicalExcludedByReview = stats.technicalExcludedByReview.size;
     // Only the traditional forms of the readings kept: 分子 "molecule" is not 份子 "member".
     const readings = new Set(kept.map(({ entry }) => `${entry.head}|${entry.pinyin}`));
     const sets = new LineSets(TraditionalForms(entries.filter(e => readings.has(`${e.head}|${e.pinyin}`)), gbk));
@@ -275,7 +284,8 @@ function BuildTechnical(entries, stats, gbk)
 function MergeGlossary(sets, glossary, cedictHeads, gbk, stats)
 {
     Object.assign(stats, { glossaryTerms: glossary.length, glossaryNotGbk: 0, glossaryTraditionalHead: 0,
-                           glossaryNewHeadwords: 0, glossaryAddedToCedictHeadwords: 0, glossaryNotInCedict: 0 });
+                           glossaryNewHeadwords: 0, glossaryAddedToCedictHeadwords: 0, glossaryNotInCedict: 0,
+                           cedictGlossesContradicted: 0 });
     for (const term of glossary)
     {
         const items = term.english.flatMap(english => GlossItems(english, gbk) ?? []);
@@ -295,7 +305,11 @@ function MergeGlossary(sets, glossary, cedictHeads, gbk, stats)
         if (!cedictHeads.has(term.simplified))
             ++stats.glossaryNotInCedict;
         if (sets.byHead.has(head))
+        {
             ++stats.glossaryAddedToCedictHeadwords;
+            const dropped = DropContradictedGlosses(sets.byHead.get(head), term.english);
+            stats.cedictGlossesContradicted += dropped.length;
+        }
         else
             ++stats.glossaryNewHeadwords;
         sets.Add({ head, pinyin: term.pinyin, proper: false }, items);
@@ -369,7 +383,10 @@ async function Main()
     const generalSets = BuildGeneral(entries, traditionalForms, stats);
     const generalLines = TableLines('general', generalSets, kGeneralForm, kGeneralCapacity, gbk, stats);
 
-    const technicalSets = BuildTechnical(entries, stats, gbk);
+    const excludedFile = path.join(kDataDir, 'review', 'technical-cedict', 'excluded.tsv');
+    stats.technicalExcludedByReview = new Set();
+    const technicalSets = BuildTechnical(entries, stats, gbk,
+                                         fs.existsSync(excludedFile) ? ReadExcluded(fs.readFileSync(excludedFile, 'utf8')) : new Map());
     const formRows = SettleTechnicalForms(technicalSets, (await LoadSecondOpinions()).convert,
                                           ReadReviewedForms(path.join(kDataDir, 'glossary', 'forms.tsv')), stats);
     if (fs.existsSync(glossaryFile))

@@ -8,13 +8,15 @@ import fs from 'node:fs';
 
 import { ChemistryRules } from './chemistry.mjs';
 import { ApplyCorrections, ReadCorrections } from './corrections.mjs';
-import { AdmitRounds, CedictWords, Derive } from './glossary.mjs';
+import { AdmitHeads, AdmitRounds, CedictWords, CheckAdmittedSummary, Derive, WithAbbreviations } from './glossary.mjs';
 import { BuildGbkTable, Gbk } from './gbk.mjs';
 import { GlossItems, IsFormula, ParsePointer } from './glosses.mjs';
 import { kGeneralForm, kMaxLineBytes, kTechnicalForm, LayOut } from './layout.mjs';
 import { Numbered, ToneMarks } from './pinyin.mjs';
 import { NamesSomeone, SecondForm, SettleForms } from './forms.mjs';
 import { SettleReading } from './readings.mjs';
+import { Contradiction } from './technical-glosses.mjs';
+import { ApplyVerdicts, FixCorrections, ReadVerdicts } from './review.mjs';
 
 const gbk = new Gbk(BuildGbkTable());
 const byteLength = text => gbk.ByteLength(text);
@@ -323,4 +325,54 @@ test('second opinions: OpenCC on traditional forms, pinyin-pro on readings, each
         assert.equal(result ? `${result.syllables.join(' ')}:${result.rules.join(',')}` : 'agree', expected, expected);
     }
     assert.deepEqual(['lǜ', 'li', 'xiàng', 'pH'].map(Numbered), ['lv4', 'li5', 'xiang4', 'pH']);
+});
+
+test('merged glosses: what contradicts the glossary\'s English goes', () => {
+    const cases = [
+        [Item('pyrazine', '', 'C4H4N2'), ['pyridazine'], 'confusable'], [Item('absorbent'), ['adsorbent'], 'confusable'],
+        [Item('Styrene'), ['styrene'], 'repeats'], [Item('Petri dish'), ['petri dish'], null],
+        [Item('actinoids, namely: uranium U92 铀[yóu]'), ['actinide'], 'explains'],
+        [Item('sulfuric acid', '', 'H2SO4'), ['sulfuric acid'], null], [Item('caustic soda'), ['sodium hydroxide'], null],
+    ];
+    for (const [item, english, expected] of cases)
+        assert.equal(Contradiction(item, english), expected, item.core);
+});
+
+test('review verdicts: a fix becomes corrections of the source, a drop an exclusion', () => {
+    const Source = () => [['丁', '丁', 'ding1', ['male adult', '(chemistry) butyl; butene'], [], []],
+                          ['戊', '戊', 'wu4', 'pentasorbital (a sedative)', [], []],
+                          ['尖酸', '尖酸', 'jian1 suan1', 'acid', [], []], ['新', '新', 'xin1', 'meso-', [], []]];
+    const lines = ['丁 [dīng] (chemistry) butyl; butene', '戊 [wù] pentasorbital (a sedative)', '尖酸 [jiān suān] acid',
+                   '新 [xīn] meso-'];
+    const verdicts = ReadVerdicts(['1\t丁\tfix\t(chemistry) butyl\tagree\tbutene is 丁烯', '2\t戊\tfix\tpentobarbital\t' +
+                                   'third-look\ttypo', '3\t尖酸\tdrop\t\tagree\toff-topic', '4\t新\tkeep\t\tagree\t'].join('\n'));
+    const { corrections, excluded, unapplied, counts } = ApplyVerdicts(verdicts, lines, Source(), gbk);
+    assert.deepEqual(corrections.map(c => `${c.head}:${c.wrong}>${c.right}`), ['丁:; butene>', '戊:pentasorbital (a sedative)>pentobarbital']);
+    assert.deepEqual([excluded.map(e => e.head), unapplied, counts.fix, counts.thirdLook], [['尖酸'], [], 2, 1]);
+    const source = Source();
+    ApplyCorrections(source, corrections);
+    assert.deepEqual([source[0][3], source[1][3]], [['male adult', '(chemistry) butyl'], 'pentobarbital']);
+    // A fix whose glosses the source no longer has is reported, not guessed.
+    assert.equal(typeof FixCorrections('丁', ['gone'], ['x'], Source(), gbk, 'r'), 'string');
+    assert.throws(() => ReadVerdicts('5\t丁\tfix\t\tagree\tx'), /without its English/);
+});
+
+test('round three: heads keyed from Chinese, abbreviations on their terms\' lines, the summary checked', () => {
+    const k1 = new Map([['平衡', 'equilibrium; balance'], ['电池', 'cell; battery'], ['管', ''], ['器', ''], ['板', 'plate']]);
+    const k2 = new Map([['平衡', 'equilibrium'], ['电池', 'battery; cell'], ['管', 'pipe'], ['器', ''], ['板', 'tray']]);
+    const { admitted, counts } = AdmitHeads(k1, k2, new Map([['管', 'pipe; tube'], ['板', '']]), 'general');
+    assert.deepEqual(admitted.map(t => `${t.simplified}=${t.english} ${t.how}`),
+                     ['平衡=equilibrium keyed-agree', '电池=cell keyed-agree', '电池=battery keyed-agree',
+                      '管=pipe settled', '管=tube settled']);
+    assert.deepEqual([counts.unknown, counts.settledDropped], [1, 1]);
+    const terms = [['plug flow reactor', 'r', 'PFR'], ['weir', 'u', '']];
+    const keyed = [{ english: 'plug flow reactor', simplified: '平推流反应器', how: 'keyed-agree' },
+                   { english: 'weir', simplified: '堰', how: 'keyed-agree' }];
+    const all = [...WithAbbreviations(keyed, terms), ...admitted];
+    assert.deepEqual(all.slice(0, 3).map(t => `${t.simplified}=${t.english}`), ['平推流反应器=plug flow reactor',
+                                                                                 '平推流反应器=PFR', '堰=weir']);
+    const summary = [['平推流反应器', 'plug flow reactor', 'PFR'], ['堰', 'weir', ''], ['平衡', 'equilibrium'],
+                     ['电池', 'cell; battery'], ['管', 'pipe; tube']];
+    CheckAdmittedSummary(summary, all);
+    assert.throws(() => CheckAdmittedSummary([...summary, ['板', 'plate']], all), /only in the summary 板/);
 });

@@ -149,6 +149,65 @@ export function AdmitRounds(rounds)
     return { admitted, rounds: counts };
 }
 
+// A round keyed the other way (Chinese heads to English, round three's heads-keying-*.tsv):
+// keying1, keying2: Maps chinese -> English ("; " between two); settled: Map chinese ->
+// English ('' out), for the heads where the keyings share no gloss. Admitted as [{ english,
+// category, simplified, how }], one per English gloss.
+export function AdmitHeads(keying1, keying2, settled, category)
+{
+    const admitted = [];
+    const counts = { heads: new Set([...keying1.keys(), ...keying2.keys()]).size, agreed: 0, settled: 0,
+                     settledDropped: 0, disagreed: 0, unknown: 0 };
+    const English = text => (text ?? '').normalize('NFKC').trim().replace(/\s+/g, ' ');
+    for (const chinese of new Set([...keying1.keys(), ...keying2.keys()]))
+    {
+        const [a, b] = [English(keying1.get(chinese)), English(keying2.get(chinese))];
+        // A gloss is in where both keyings give it, as a synonym is (平衡 "equilibrium", not
+        // keying 1's "balance" too).
+        const second = new Set(b.toLowerCase().split('; '));
+        const both = a.split('; ').filter(gloss => gloss && second.has(gloss.toLowerCase())).join('; ');
+        let english = '';
+        let how = '';
+        if (both)
+            [english, how] = [both, 'keyed-agree'];
+        else if (settled.has(chinese))
+            [english, how] = [English(settled.get(chinese)), 'settled'];
+        ++counts[how === 'keyed-agree' ? 'agreed' : how && english ? 'settled' : how ? 'settledDropped'
+                 : !a && !b ? 'unknown' : settled.has(chinese) ? 'settledDropped' : 'disagreed'];
+        for (const term of english ? english.split('; ') : [])
+            admitted.push({ english: term, category, simplified: Normalized(chinese), how });
+    }
+    return { admitted, counts };
+}
+
+// The abbreviations of a round's terms (terms.tsv's third column: "CSTR") as terms of their
+// own on the same line: each follows its term, admitted as the term was.
+export function WithAbbreviations(admitted, terms)
+{
+    const abbreviations = new Map(terms.filter(row => row[2]).map(([english, , letters]) => [english, letters]));
+    return admitted.flatMap(term => {
+        const letters = abbreviations.get(term.english);
+        return letters && letters !== term.english
+            ? [term, ...letters.split(/[;,] */).map(abbreviation => ({ ...term, english: abbreviation }))] : [term];
+    });
+}
+
+// The summary the keying rounds' organisers wrote (round3/terms-admitted.tsv: simplified,
+// English "; ", abbreviations, category, how) must say what the keyings admit: the build
+// stops where they differ.
+export function CheckAdmittedSummary(summary, admitted)
+{
+    const Key = (simplified, english) => `${simplified}\t${english}`;
+    const expected = new Set(summary.flatMap(([simplified, english = '', letters = '']) =>
+        [...english.split('; '), ...letters.split(/[;,] */)].filter(Boolean).map(e => Key(Normalized(simplified), e))));
+    const got = new Set(admitted.map(term => Key(term.simplified, term.english)));
+    const missing = [...expected].filter(key => !got.has(key));
+    const extra = [...got].filter(key => !expected.has(key));
+    if (missing.length || extra.length)
+        throw new Error(`round 3: terms-admitted.tsv and the keyings differ: only in the summary ${missing.join(', ') || '-'}; ` +
+                        `only in the keyings ${extra.join(', ') || '-'}`);
+}
+
 // CC-CEDICT's words and characters: for each simplified headword made of Han characters, its
 // readings and traditional forms, and for each character how often each reading and each
 // traditional form occurs inside longer words (what decides a polyphonic character).
@@ -516,6 +575,23 @@ async function Main()
                                keying2: keying(`${prefix}keying-2.tsv`), settled: keying(`${prefix}settled.tsv`) });
     const { admitted, rounds } = AdmitRounds([Round(''), { ...Round('round2/'), synonyms: [Read('round2/synonyms-1.tsv'),
                                                                                        Read('round2/synonyms-2.tsv')] }]);
+    // Round three (round3/): names and abbreviations the first two missed, English to Chinese
+    // like them, with each abbreviation as letters on its term's line; and heads of the field
+    // that occur only inside longer terms, keyed from Chinese to English.
+    if (fs.existsSync(path.join(dir, 'round3', 'terms.tsv')))
+    {
+        const round3 = Round('round3/');
+        const keyed = Admit(round3.terms, round3.keying1, round3.keying2, round3.settled);
+        const headsKeying = name => new Map(Read(name).map(([chinese, english = '']) => [chinese, english]));
+        const heads = AdmitHeads(headsKeying('round3/heads-keying-1.tsv'), headsKeying('round3/heads-keying-2.tsv'),
+                                 headsKeying('round3/heads-settled.tsv'), 'general');
+        const third = [...WithAbbreviations(keyed.admitted, round3.terms), ...heads.admitted].map(t => ({ ...t, round: 3 }));
+        CheckAdmittedSummary(Read('round3/terms-admitted.tsv'), third);
+        admitted.push(...third);
+        rounds.push({ ...keyed.counts, abbreviations: third.length - keyed.admitted.length - heads.admitted.length,
+                      ...Object.fromEntries(Object.entries(heads.counts).map(([k, v]) => [`heads ${k}`, v])),
+                      headTerms: heads.admitted.length });
+    }
 
     const text = fs.readFileSync(sourceFile, 'utf8');
     const data = JSON.parse(text.slice('export default '.length).replace(/;?\s*$/, ''));
