@@ -321,6 +321,12 @@ function MergeGlossary(sets, glossary, cedictHeads, gbk, stats)
     }
 }
 
+// The traditional forms that stand beside a headword on its lines.
+function CountForms(sets)
+{
+    return [...sets.byHead.values()].reduce((n, lineSet) => n + lineSet.traditional.length, 0);
+}
+
 function Lines(sets, form, gbk)
 {
     const byteLength = text => gbk.ByteLength(text);
@@ -382,6 +388,7 @@ async function Main()
     stats.traditionalForms = [...traditionalForms.values()].reduce((n, list) => n + list.length, 0);
     const generalSets = BuildGeneral(entries, traditionalForms, stats);
     const generalLines = TableLines('general', generalSets, kGeneralForm, kGeneralCapacity, gbk, stats);
+    stats.generalTraditionalForms = CountForms(generalSets);
 
     const excludedFile = path.join(kDataDir, 'review', 'technical-cedict', 'excluded.tsv');
     stats.technicalExcludedByReview = new Set();
@@ -393,6 +400,7 @@ async function Main()
         MergeGlossary(technicalSets, ParseGlossary(fs.readFileSync(glossaryFile, 'utf8')),
                       new Set(entries.map(entry => entry.head)), gbk, stats);
     const technicalLines = TableLines('technical', technicalSets, kTechnicalForm, kTechnicalCapacity, gbk, stats);
+    stats.technicalTraditionalForms = CountForms(technicalSets);
     if (technicalSets.byHead.size < kMinTechnicalEntries)
         Fail(`the technical vocabulary has only ${technicalSets.byHead.size} headwords; ` +
              `at least ${kMinTechnicalEntries} expected`);
