@@ -16,7 +16,7 @@ import { ApplyCorrections, ReadCorrections } from './corrections.mjs';
 import { ParseGlossary } from './glossary.mjs';
 import { ReadReviewedForms, SettleTechnicalForms, WriteFormRows } from './technical-forms.mjs';
 import { DropContradictedGlosses } from './technical-glosses.mjs';
-import { ReadExcluded } from './review.mjs';
+import { ReadReview, ReviewedItems } from './review.mjs';
 import { LoadSecondOpinions } from './second-opinions.mjs';
 
 const kDataDir = path.join(path.dirname(new URL(import.meta.url).pathname), '..', '..', 'data');
@@ -249,24 +249,26 @@ function BuildGeneral(entries, traditionalForms, stats)
 
 // The chemistry entries, each with only its chemistry glosses ("丁" is "butyl" here, not
 // "male adult").
-function BuildTechnical(entries, stats, gbk, excluded = new Map())
+function BuildTechnical(entries, stats, gbk, review = { excluded: new Map(), fixed: new Map() })
 {
     const usable = entries.filter(entry => entry.usable && !entry.pointerOnly);
     const rules = new ChemistryRules(usable.flatMap(entry => entry.items));
     const kept = [];
+    const excluded = new Set();
     for (const entry of usable)
     {
-        const items = rules.ChemistryItems(entry.head, entry.proper, entry.glossItems);
-        if (items.length && excluded.has(entry.head))
-            stats.technicalExcludedByReview.add(entry.head);
-        else if (items.length)
+        const ruled = rules.ChemistryItems(entry.head, entry.proper, entry.glossItems);
+        if (ruled.length && review.excluded.has(entry.head))
+            excluded.add(entry.head);
+        const items = ReviewedItems(entry.head, ruled, entry.items, review, kTechnicalForm.Item);
+        if (items.length)
             kept.push({ entry, items });
     }
     // An exclusion that no longer meets its line is looked at again, as a correction is.
-    for (const head of excluded.keys())
-        if (!stats.technicalExcludedByReview.has(head))
+    for (const head of review.excluded.keys())
+        if (!excluded.has(head))
             Fail(`data/review/technical-cedict/excluded.tsv: ${head} is no technical headword any more`);
-    stats.technicalExcludedByReview = stats.technicalExcludedByReview.size;
+    stats.technicalExcludedByReview = excluded.size;
     // Only the traditional forms of the readings kept: 分子 "molecule" is not 份子 "member".
     const readings = new Set(kept.map(({ entry }) => `${entry.head}|${entry.pinyin}`));
     const sets = new LineSets(TraditionalForms(entries.filter(e => readings.has(`${e.head}|${e.pinyin}`)), gbk));
@@ -390,10 +392,17 @@ async function Main()
     const generalLines = TableLines('general', generalSets, kGeneralForm, kGeneralCapacity, gbk, stats);
     stats.generalTraditionalForms = CountForms(generalSets);
 
-    const excludedFile = path.join(kDataDir, 'review', 'technical-cedict', 'excluded.tsv');
-    stats.technicalExcludedByReview = new Set();
-    const technicalSets = BuildTechnical(entries, stats, gbk,
-                                         fs.existsSync(excludedFile) ? ReadExcluded(fs.readFileSync(excludedFile, 'utf8')) : new Map());
+    const review = ReadReview(path.join(kDataDir, 'review', 'technical-cedict'));
+    const technicalSets = BuildTechnical(entries, stats, gbk, review);
+    // A fixed line must show what its review says (in the source's order), or the review
+    // is looked at again.
+    const misread = [...review.fixed].filter(([head, english]) => {
+        const shown = technicalSets.byHead.get(head)?.readings.flatMap(r => r.items.map(kTechnicalForm.Item)) ?? [];
+        return [...shown].sort().join('; ') !== [...english].sort().join('; ');
+    });
+    if (misread.length)
+        Fail(`the review's fixes of ${misread.map(([head]) => head).join(' ')} do not show as the review says`);
+    stats.technicalFixedByReview = review.fixed.size;
     const formRows = SettleTechnicalForms(technicalSets, (await LoadSecondOpinions()).convert,
                                           ReadReviewedForms(path.join(kDataDir, 'glossary', 'forms.tsv')), stats);
     if (fs.existsSync(glossaryFile))

@@ -16,7 +16,7 @@ import { Numbered, ToneMarks } from './pinyin.mjs';
 import { NamesSomeone, SecondForm, SettleForms } from './forms.mjs';
 import { SettleReading } from './readings.mjs';
 import { Contradiction } from './technical-glosses.mjs';
-import { ApplyVerdicts, FixCorrections, ReadVerdicts } from './review.mjs';
+import { ApplyVerdicts, FixCorrections, ReadVerdicts, ReviewedItems } from './review.mjs';
 
 const gbk = new Gbk(BuildGbkTable());
 const byteLength = text => gbk.ByteLength(text);
@@ -355,6 +355,11 @@ test('review verdicts: a fix becomes corrections of the source, a drop an exclus
     // A fix whose glosses the source no longer has is reported, not guessed.
     assert.equal(typeof FixCorrections('丁', ['gone'], ['x'], Source(), gbk, 'r'), 'string');
     assert.throws(() => ReadVerdicts('5\t丁\tfix\t\tagree\tx'), /without its English/);
+    // A fixed line shows what its review names, though the rules no longer choose it; a dropped one nothing.
+    const review = { excluded: new Map([['尖酸', 'r']]), fixed: new Map([['泡罩塔', ['bubble-cap column']]]) };
+    assert.deepEqual(ReviewedItems('泡罩塔', [], [Item('bubble-cap column'), Item('bubble tower')], review, kTechnicalForm.Item),
+                     [Item('bubble-cap column')]);
+    assert.deepEqual(ReviewedItems('尖酸', [Item('acid')], [Item('acid')], review, kTechnicalForm.Item), []);
 });
 
 test('round three: heads keyed from Chinese, abbreviations on their terms\' lines, the summary checked', () => {

@@ -473,6 +473,8 @@ export function GlossaryLines(admitted, cedict, overrides, accepts, forms, secon
     const derivedTerms = new Map();
     const byLength = [...byChinese.values()].sort((a, b) => [...a.simplified].length - [...b.simplified].length);
     const settled = [];
+    // How many terms each source gives a traditional form differing from the simplified.
+    const formCounts = { cedict: 0, opencc: 0 };
     for (const term of byLength)
     {
         const derived = Derive(term.simplified, cedict, overrides, accepts, forms, known,
@@ -498,6 +500,8 @@ export function GlossaryLines(admitted, cedict, overrides, accepts, forms, secon
         // OpenCC has no forms for the newest elements' characters, past GBK's (鿭 nihonium, 鉨).
         if (second.convert && ![...term.simplified].some(c => c.codePointAt(0) > 0x9fa5))
         {
+            formCounts.cedict += traditional ? 1 : 0;
+            formCounts.opencc += second.convert(term.simplified) !== term.simplified ? 1 : 0;
             const result = SettleForms({ head: term.simplified, forms: traditional ? [traditional] : [],
                                          inWord: derived.inWord, second: SecondForm(term.simplified, second.convert),
                                          name: NamesSomeone(term.english.join('; ')),
@@ -529,7 +533,7 @@ export function GlossaryLines(admitted, cedict, overrides, accepts, forms, secon
         for (const choice of derived.choices)
             chosen.push({ term: term.simplified, ...choice });
     }
-    return { lines, chosen, underived, settled };
+    return { lines, chosen, underived, settled, formCounts };
 }
 
 // A term's pinyin with its Han characters read as `syllables`.
@@ -598,7 +602,7 @@ async function Main()
     const cedict = new CedictWords(data.all);
     const overrides = new Map(Read('readings.tsv').map(([character, numbered]) => [character, numbered]));
     const forms = new Map(Read('forms.tsv').map(([word, traditional]) => [word, traditional]));
-    const { lines, chosen, underived, settled } = GlossaryLines(admitted, cedict, overrides, undefined, forms,
+    const { lines, chosen, underived, settled, formCounts } = GlossaryLines(admitted, cedict, overrides, undefined, forms,
                                                                 await LoadSecondOpinions());
 
     fs.mkdirSync(outDir, { recursive: true });
@@ -632,6 +636,7 @@ async function Main()
     const kHeader = '# kind, term, CC-CEDICT\'s, the second opinion\'s (pinyin-pro; OpenCC), chosen, rule per differing\n' +
                     '# character (reviewed, word, fewer, name, single, open: see readings.mjs and forms.mjs).\n';
     fs.writeFileSync(path.join(outDir, 'second-opinions.tsv'), kHeader + SettledRows(settled));
+    console.log(`traditional forms: CC-CEDICT's words give ${formCounts.cedict} terms one, OpenCC ${formCounts.opencc}`);
     for (const [kind, file] of [['reading', 'readings-open.tsv'], ['form', 'forms-open.tsv']])
     {
         fs.writeFileSync(path.join(outDir, file), '# Open: no rule settles them; the safer choice is taken until a review decides.\n' +

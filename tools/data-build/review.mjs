@@ -52,9 +52,10 @@ export function ParseReviewedLine(line)
     return { head, english: at < 0 ? [] : SplitEnglish(line.slice(at + 2)) };
 }
 
+// A line's English in items, split as the build splits glosses (not inside brackets).
 function SplitEnglish(text)
 {
-    return text.split('; ').map(item => item.trim()).filter(Boolean);
+    return RawItems(text);
 }
 
 // Splits a source gloss at top-level "; " as glosses.mjs does, keeping the raw text.
@@ -185,6 +186,29 @@ export function WithReviewSection(text, rows)
 export function ReadExcluded(text)
 {
     return new Map(Rows(text).map(([head, , reason]) => [head, reason]));
+}
+
+// What the build needs of the review: { excluded: Map head -> reason, fixed: Map head ->
+// the English items its line shows }, from REVIEW_DIR's excluded.tsv and review-settled.tsv.
+export function ReadReview(dir)
+{
+    const Text = name => (fs.existsSync(path.join(dir, name)) ? fs.readFileSync(path.join(dir, name), 'utf8') : '');
+    const fixed = new Map([...ReadVerdicts(Text('review-settled.tsv')).values()]
+        .filter(v => v.verdict === 'fix').map(v => [v.head, SplitEnglish(v.english)]));
+    return { excluded: ReadExcluded(Text('excluded.tsv')), fixed };
+}
+
+// The items a technical entry shows as the review decided: none for a dropped headword;
+// for a fixed one, those its English names, whether or not the rules would take them (a
+// fix may take away the word they chose the entry by: 泡罩塔 "distillation tower" became
+// "bubble-cap column"); else the rules' own. items: the rules' items; all: every item of the
+// entry; Text: an item as the line shows it.
+export function ReviewedItems(head, items, all, review, Text)
+{
+    if (review.excluded.has(head))
+        return [];
+    const english = review.fixed.get(head);
+    return english ? all.filter(item => english.includes(Text(item))) : items;
 }
 
 function Main()
