@@ -173,6 +173,10 @@ test('source corrections: each applies exactly once or the build stops', () => {
     const source = Source();
     ApplyCorrections(source, [Fix('丙酮', 'CH3COCH', 'CH3COCH3'), Fix('醛基', 'group -COH', 'group -CHO')]);
     assert.deepEqual([source[0][3], source[1][3]], ['acetone CH3COCH3', ['aldehyde group -CHO', 'x -COH']]);
+    // A whole gloss is named by its text though others hold it too; an empty right text removes it.
+    const ion = [['電離', '电离', 'dian4 li2', ['ion', 'ionized'], [], []]];
+    ApplyCorrections(ion, [Fix('电离', 'ion', 'ionization'), Fix('电离', 'ionized', '')]);
+    assert.deepEqual(ion[0][3], ['ionization', '']);
     // Gone from the source, found twice, or only under another headword: stop.
     for (const fix of [Fix('丙酮', 'C3H6O', 'x'), Fix('醛基', '-COH', '-CHO'), Fix('醛基', 'CH3COCH', 'x')])
         assert.throws(() => ApplyCorrections(Source(), [fix]), /found [02] times/, fix.wrong);
