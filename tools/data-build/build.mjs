@@ -403,6 +403,7 @@ async function Main()
     if (misread.length)
         Fail(`the review's fixes of ${misread.map(([head]) => head).join(' ')} do not show as the review says`);
     stats.technicalFixedByReview = review.fixed.size;
+    stats.reviewVerdicts = Object.entries(review.counts).map(([key, n]) => `${key} ${n}`).join(', ');
     const formRows = SettleTechnicalForms(technicalSets, (await LoadSecondOpinions()).convert,
                                           ReadReviewedForms(path.join(kDataDir, 'glossary', 'forms.tsv')), stats);
     if (fs.existsSync(glossaryFile))

@@ -189,13 +189,18 @@ export function ReadExcluded(text)
 }
 
 // What the build needs of the review: { excluded: Map head -> reason, fixed: Map head ->
-// the English items its line shows }, from REVIEW_DIR's excluded.tsv and review-settled.tsv.
+// the English items its line shows, counts of the verdicts and their bases }, from
+// REVIEW_DIR's excluded.tsv and review-settled.tsv.
 export function ReadReview(dir)
 {
     const Text = name => (fs.existsSync(path.join(dir, name)) ? fs.readFileSync(path.join(dir, name), 'utf8') : '');
-    const fixed = new Map([...ReadVerdicts(Text('review-settled.tsv')).values()]
-        .filter(v => v.verdict === 'fix').map(v => [v.head, SplitEnglish(v.english)]));
-    return { excluded: ReadExcluded(Text('excluded.tsv')), fixed };
+    const verdicts = [...ReadVerdicts(Text('review-settled.tsv')).values()];
+    const fixed = new Map(verdicts.filter(v => v.verdict === 'fix').map(v => [v.head, SplitEnglish(v.english)]));
+    const counts = {};
+    for (const v of verdicts)
+        for (const key of [v.verdict, v.basis])
+            counts[key] = (counts[key] ?? 0) + 1;
+    return { excluded: ReadExcluded(Text('excluded.tsv')), fixed, counts };
 }
 
 // The items a technical entry shows as the review decided: none for a dropped headword;

@@ -19,7 +19,7 @@ export function SettleTechnicalForms(sets, convert, reviewed, stats)
 {
     const rows = [];
     Object.assign(stats, { technicalFormsCedict: 0, technicalFormsOpenCC: 0, technicalFormsAgree: 0,
-                           technicalFormsSettled: 0, technicalFormsOpen: 0 });
+                           technicalFormsByList: 0, technicalFormsSettled: 0, technicalFormsOpen: 0 });
     for (const lineSet of sets.byHead.values())
     {
         const second = SecondForm(lineSet.head, convert);
@@ -35,7 +35,8 @@ export function SettleTechnicalForms(sets, convert, reviewed, stats)
             ++stats.technicalFormsAgree;
             continue;
         }
-        ++stats[result.open ? 'technicalFormsOpen' : 'technicalFormsSettled'];
+        ++stats[result.open ? 'technicalFormsOpen' : result.rules.includes('reviewed') ? 'technicalFormsByList'
+                                                    : 'technicalFormsSettled'];
         rows.push({ kind: 'form', term: lineSet.head, ours: lineSet.traditional.join(' ') || lineSet.head,
                     theirs: second.form, chosen: result.forms.join(' ') || lineSet.head, rules: result.rules });
         // A fresh array: the general lines share the source's.
