@@ -303,7 +303,7 @@ test('second opinions: OpenCC on traditional forms, pinyin-pro on readings, each
         [['布雷', ['佈雷'], { name: true }], ':name'],
         // A word beats a character converted alone; OpenCC's lone 卤 is "brine".
         [['卤代烷', ['鹵代烷']], '鹵代烷:word'],
-        [['干度', ['乾度'], { inWord: [false, false] }], '乾度 幹度:open'],
+        [['干度', ['乾度'], { inWord: [false, false] }], '乾度:open'],
         // Both from words: open, OpenCC's phrase first and CC-CEDICT's beside it.
         [['回流', []], '迴流:open'], [['复分解反应', ['復分解反應']], '複分解反應 復分解反應:open'],
         [['复分解', ['复分解'], { reviewed: '複分解' }], '複分解:reviewed'],

@@ -10,8 +10,8 @@
 //             布雷顿 Brayton, 扎伊采夫 Zaitsev, 姜-泰勒 Jahn-Teller, 文丘里 Venturi);
 //   word      one side took the character from a word of two or more characters, the other
 //             converted it alone: the word wins (辐射|干燥 乾燥, where OpenCC's 射干 straddles two).
-// The rest are open: listed for review, OpenCC's phrase form taken where both took words,
-// CC-CEDICT's where neither did, the other form beside it.
+// The rest are open: listed for review, OpenCC's phrase form taken where both took words
+// (CC-CEDICT's beside it), CC-CEDICT's where neither did.
 
 const kNameRe = /(?:^|[\s(-])[A-Z][a-z]/;
 
@@ -85,8 +85,11 @@ export function SettleForms({ head, forms, inWord, second, name = false, reviewe
             chosen[i] = b[i];
     });
     const form = chosen.join('');
-    // An open row keeps the form not taken beside the one taken, so either finds the line.
-    return { forms: Beside(form, open ? [ours, theirs, ...forms.slice(1)] : forms.slice(1)), rules, open, disagree: true };
+    // Where OpenCC's phrase is taken on an open row, CC-CEDICT's form stays beside it, so
+    // either finds the line; OpenCC converting a lone character knows no more than
+    // CC-CEDICT's words, and its form (滷 for the halogen 卤) is not shown.
+    return { forms: Beside(form, form === theirs && open ? [ours, ...forms.slice(1)] : forms.slice(1)), rules, open,
+             disagree: true };
 }
 
 // Whether an English text names a person (a capitalised word, "van der Waals" included).
