@@ -15,7 +15,7 @@ import { ChemistryRules } from './chemistry.mjs';
 import { ApplyCorrections, ReadCorrections } from './corrections.mjs';
 import { ParseGlossary } from './glossary.mjs';
 import { ReadReviewedForms, SettleTechnicalForms, WriteFormRows } from './technical-forms.mjs';
-import { DropContradictedGlosses } from './technical-glosses.mjs';
+import { DropContradictedGlosses, WithoutCaseRepeats } from './technical-glosses.mjs';
 import { ReadReview, ReviewedItems } from './review.mjs';
 import { LoadSecondOpinions } from './second-opinions.mjs';
 
@@ -290,7 +290,9 @@ function MergeGlossary(sets, glossary, cedictHeads, gbk, stats)
                            cedictGlossesContradicted: 0 });
     for (const term of glossary)
     {
-        const items = term.english.flatMap(english => GlossItems(english, gbk) ?? []);
+        // The glossary's English less what CC-CEDICT's line says already with telling capitals.
+        const english = WithoutCaseRepeats(term.english, sets.byHead.get(term.simplified));
+        const items = (english.length ? english : term.english).flatMap(e => GlossItems(e, gbk) ?? []);
         // The newest elements' simplified characters (𬬻, 鿏) are not in GBK; their
         // traditional forms (鑪, 䥑) often are, and then head the line. A second form stands
         // beside the first where the forms' review left it open.

@@ -15,7 +15,7 @@ import { kGeneralForm, kMaxLineBytes, kTechnicalForm, LayOut } from './layout.mj
 import { Numbered, ToneMarks } from './pinyin.mjs';
 import { NamesSomeone, SecondForm, SettleForms } from './forms.mjs';
 import { SettleReading } from './readings.mjs';
-import { Contradiction } from './technical-glosses.mjs';
+import { Contradiction, WithoutCaseRepeats } from './technical-glosses.mjs';
 import { ApplyVerdicts, FixCorrections, ReadVerdicts, ReviewedItems } from './review.mjs';
 
 const gbk = new Gbk(BuildGbkTable());
@@ -335,11 +335,14 @@ test('merged glosses: what contradicts the glossary\'s English goes', () => {
     const cases = [
         [Item('pyrazine', '', 'C4H4N2'), ['pyridazine'], 'confusable'], [Item('absorbent'), ['adsorbent'], 'confusable'],
         [Item('Styrene'), ['styrene'], 'repeats'], [Item('Petri dish'), ['petri dish'], null],
+        [Item('manganese(iv) oxide'), ['manganese(IV) oxide'], 'repeats'],
         [Item('actinoids, namely: uranium U92 铀[yóu]'), ['actinide'], 'explains'],
         [Item('sulfuric acid', '', 'H2SO4'), ['sulfuric acid'], null], [Item('caustic soda'), ['sodium hydroxide'], null],
     ];
     for (const [item, english, expected] of cases)
         assert.equal(Contradiction(item, english), expected, item.core);
+    const petri = { readings: [{ items: [Item('Petri dish')] }] };
+    assert.deepEqual(WithoutCaseRepeats(['petri dish', 'culture dish'], petri), ['culture dish']);
 });
 
 test('review verdicts: a fix becomes corrections of the source, a drop an exclusion', () => {
