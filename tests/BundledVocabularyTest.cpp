@@ -36,6 +36,10 @@ TEST(BundledVocabulary, LoadsThroughTheRealLoadersAndAnswersKnownLookups)
         {"CH3COCH3", {"\xB1\xFB\xCD\xAA"}},  // 丙酮: the source's gloss, mended by data/corrections.tsv
         {"reflux ratio", {"\xBB\xD8\xC1\xF7\xB1\xC8"}},  // 回流比: only the project's glossary has it
         {"thermal conductivity", {"\xC8\xC8\xB5\xBC\xC2\xCA", "\xB5\xBC\xC8\xC8\xCF\xB5\xCA\xFD"}},  // 热导率 导热系数
+        // Traditional forms whose trail byte is "|": 東 of 东, exact; 鑭 whole beside 镧.
+        {"\x96\x7C", {x + "\xB6\xAB"}},
+        {"\xE8\x7C", {"\xEF\xE7 \xE8\x7C"}},
+        {"CSTR", {"\xC1\xAC\xD0\xF8\xBD\xC1\xB0\xE8\xB8\xAA\xCA\xBD\xB7\xB4\xD3\xA6\xC6\xF7"}},  // 连续搅拌釜式反应器
     };
     for (auto [query, starts] : cases)  // a copy: the search trims its query
     {

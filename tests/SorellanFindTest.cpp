@@ -105,6 +105,9 @@ TEST(SorellanFindTest, EachRunGivesItsOutputMessagesAndExitStatus)
         // A byte that does not decode is U+FFFD; a lone lead byte takes neither the CR nor the
         // line end behind it, and the next entry keeps a line of its own.
         {{"byte"}, "Query: byte\nGeneral (0):\nTechnical (2):\n  bad\uFFFD byte\uFFFD end\uFFFD\n  byte two\n"},
+        // A character whose trail byte is "|" (東) is found and shown whole.
+        {{"\u6771"}, "Query: \u6771\nGeneral (0):\nTechnical (1):\n  \u4E1C \u6771 [d\u014Dng] east\n", kGeneralGone + kLoaded, 0,
+         Files("", "\xB6\xAB \x96\x7C [d\xA8\xAD\x6Eg] east\n")},
         // Colour marks each keyword where it matched, never the tag; -i alone matches inside
         // words; no colour unless asked when output is no terminal.
         {{"--color=always", "-i", "PPLE 苹果"}, "Query: PPLE 苹果\nGeneral (1):\n  <扩> fruit a" + kOn + "pple" + kOff + " " +

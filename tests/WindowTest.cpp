@@ -231,6 +231,7 @@ TEST(Controls, ShowGbkAsTextAndReadBackTheBytesWrittenOrWhatWasTyped)
     const struct { std::string gbk; QString shown; } written[] = {
         {"<\xBE\xAB> acid \xCB\xE1\n\r\n<\xC0\xA9> base\n\r\n", QStringLiteral("<精> acid 酸\n<扩> base")},
         {"no line feed\r\nnext\r\n", QStringLiteral("no line feed\nnext")},
+        {"\xB6\xAB \x96\x7C east\r\n", QStringLiteral("东 東 east")},  // 東's trail byte is "|"
         {"lone\rcarriage return\n\r\n", QStringLiteral("lone\u240Dcarriage return")},
         {"bad \x81\x20 byte, \xFF and NUL \0\n\r\n"s, QStringLiteral("bad \uFFFD  byte, \uFFFD and NUL \uFFFD")},
         {"", QString()},

@@ -15,6 +15,10 @@ import { ChemistryRules } from './chemistry.mjs';
 import { ApplyCorrections, ReadCorrections } from './corrections.mjs';
 import { ParseGlossary } from './glossary.mjs';
 import { AddUsedInReadings, FoldPointers } from './variants.mjs';
+import { ReadReviewedForms, SettleTechnicalForms, WriteFormRows } from './technical-forms.mjs';
+import { DropContradictedGlosses, WithoutCaseRepeats } from './technical-glosses.mjs';
+import { ReadReview, ReviewedItems } from './review.mjs';
+import { LoadSecondOpinions } from './second-opinions.mjs';
 
 const kDataDir = path.join(path.dirname(new URL(import.meta.url).pathname), '..', '..', 'data');
 
@@ -249,17 +253,26 @@ function BuildGeneral(sourceEntries, traditionalForms, gbk, stats)
 
 // The chemistry entries, each with only its chemistry glosses ("丁" is "butyl" here, not
 // "male adult").
-function BuildTechnical(entries, stats, gbk)
+function BuildTechnical(entries, stats, gbk, review = { excluded: new Map(), fixed: new Map() })
 {
     const usable = entries.filter(entry => entry.usable && !entry.pointerOnly);
     const rules = new ChemistryRules(usable.flatMap(entry => entry.items));
     const kept = [];
+    const excluded = new Set();
     for (const entry of usable)
     {
-        const items = rules.ChemistryItems(entry.head, entry.proper, entry.glossItems);
+        const ruled = rules.ChemistryItems(entry.head, entry.proper, entry.glossItems);
+        if (ruled.length && review.excluded.has(entry.head))
+            excluded.add(entry.head);
+        const items = ReviewedItems(entry.head, ruled, entry.items, review, kTechnicalForm.Item);
         if (items.length)
             kept.push({ entry, items });
     }
+    // An exclusion that no longer meets its line is looked at again, as a correction is.
+    for (const head of review.excluded.keys())
+        if (!excluded.has(head))
+            Fail(`data/review/technical-cedict/excluded.tsv: ${head} is no technical headword any more`);
+    stats.technicalExcludedByReview = excluded.size;
     // Only the traditional forms of the readings kept: 分子 "molecule" is not 份子 "member".
     const readings = new Set(kept.map(({ entry }) => `${entry.head}|${entry.pinyin}`));
     const sets = new LineSets(TraditionalForms(entries.filter(e => readings.has(`${e.head}|${e.pinyin}`)), gbk));
@@ -277,13 +290,18 @@ function BuildTechnical(entries, stats, gbk)
 function MergeGlossary(sets, glossary, cedictHeads, gbk, stats)
 {
     Object.assign(stats, { glossaryTerms: glossary.length, glossaryNotGbk: 0, glossaryTraditionalHead: 0,
-                           glossaryNewHeadwords: 0, glossaryAddedToCedictHeadwords: 0, glossaryNotInCedict: 0 });
+                           glossaryNewHeadwords: 0, glossaryAddedToCedictHeadwords: 0, glossaryNotInCedict: 0,
+                           cedictGlossesContradicted: 0 });
     for (const term of glossary)
     {
-        const items = term.english.flatMap(english => GlossItems(english, gbk) ?? []);
+        // The glossary's English less what CC-CEDICT's line says already with telling capitals.
+        const english = WithoutCaseRepeats(term.english, sets.byHead.get(term.simplified));
+        const items = (english.length ? english : term.english).flatMap(e => GlossItems(e, gbk) ?? []);
         // The newest elements' simplified characters (𬬻, 鿏) are not in GBK; their
-        // traditional forms (鑪, 䥑) often are, and then head the line.
-        const traditional = term.traditional && Headword(term.traditional, gbk) ? term.traditional : '';
+        // traditional forms (鑪, 䥑) often are, and then head the line. A second form stands
+        // beside the first where the forms' review left it open.
+        const [first = '', ...beside] = term.traditional.split(' ').filter(form => Headword(form, gbk));
+        const traditional = first;
         const head = Headword(term.simplified, gbk) ? term.simplified : traditional;
         if (!head || !items.length)
         {
@@ -295,15 +313,26 @@ function MergeGlossary(sets, glossary, cedictHeads, gbk, stats)
         if (!cedictHeads.has(term.simplified))
             ++stats.glossaryNotInCedict;
         if (sets.byHead.has(head))
+        {
             ++stats.glossaryAddedToCedictHeadwords;
+            const dropped = DropContradictedGlosses(sets.byHead.get(head), term.english);
+            stats.cedictGlossesContradicted += dropped.length;
+        }
         else
             ++stats.glossaryNewHeadwords;
         sets.Add({ head, pinyin: term.pinyin, proper: false }, items);
         const lineSet = sets.byHead.get(head);
         // A fresh array: the general lines share the source's.
-        if (traditional && traditional !== head && !lineSet.traditional.includes(traditional))
-            lineSet.traditional = [...lineSet.traditional, traditional];
+        for (const form of [traditional, ...beside])
+            if (form && form !== head && !lineSet.traditional.includes(form))
+                lineSet.traditional = [...lineSet.traditional, form];
     }
+}
+
+// The traditional forms that stand beside a headword on its lines.
+function CountForms(sets)
+{
+    return [...sets.byHead.values()].reduce((n, lineSet) => n + lineSet.traditional.length, 0);
 }
 
 function Lines(sets, form, gbk, counts)
@@ -342,7 +371,7 @@ function WriteText(outDir, name, lines, gbk)
     return bytes.length;
 }
 
-function Main()
+async function Main()
 {
     const [sourceFile, outDir, glossaryFile = path.join(kDataDir, 'glossary', 'glossary.txt')] = process.argv.slice(2);
     if (!sourceFile || !outDir)
@@ -373,12 +402,27 @@ function Main()
     // As they stand beside their headwords: some variant forms went to the aliases.
     stats.traditionalForms = [...generalSets.byHead.values()].reduce((n, lineSet) => n + lineSet.traditional.length, 0);
     const generalLines = TableLines('general', generalSets, kGeneralForm, kGeneralCapacity, gbk, stats);
+    stats.generalTraditionalForms = CountForms(generalSets);
 
-    const technicalSets = BuildTechnical(entries, stats, gbk);
+    const review = ReadReview(path.join(kDataDir, 'review', 'technical-cedict'));
+    const technicalSets = BuildTechnical(entries, stats, gbk, review);
+    // A fixed line must show what its review says (in the source's order), or the review
+    // is looked at again.
+    const misread = [...review.fixed].filter(([head, english]) => {
+        const shown = technicalSets.byHead.get(head)?.readings.flatMap(r => r.items.map(kTechnicalForm.Item)) ?? [];
+        return [...shown].sort().join('; ') !== [...english].sort().join('; ');
+    });
+    if (misread.length)
+        Fail(`the review's fixes of ${misread.map(([head]) => head).join(' ')} do not show as the review says`);
+    stats.technicalFixedByReview = review.fixed.size;
+    stats.reviewVerdicts = Object.entries(review.counts).map(([key, n]) => `${key} ${n}`).join(', ');
+    const formRows = SettleTechnicalForms(technicalSets, (await LoadSecondOpinions()).convert,
+                                          ReadReviewedForms(path.join(kDataDir, 'glossary', 'forms.tsv')), stats);
     if (fs.existsSync(glossaryFile))
         MergeGlossary(technicalSets, ParseGlossary(fs.readFileSync(glossaryFile, 'utf8')),
                       new Set(entries.map(entry => entry.head)), gbk, stats);
     const technicalLines = TableLines('technical', technicalSets, kTechnicalForm, kTechnicalCapacity, gbk, stats);
+    stats.technicalTraditionalForms = CountForms(technicalSets);
     if (technicalSets.byHead.size < kMinTechnicalEntries)
         Fail(`the technical vocabulary has only ${technicalSets.byHead.size} headwords; ` +
              `at least ${kMinTechnicalEntries} expected`);
@@ -386,8 +430,9 @@ function Main()
     fs.mkdirSync(outDir, { recursive: true });
     stats.generalBytes = WriteText(outDir, 'general', generalLines, gbk);
     stats.technicalBytes = WriteText(outDir, 'technical', technicalLines, gbk);
+    WriteFormRows(outDir, formRows);
     for (const [key, value] of Object.entries(stats))
         console.log(`${key}: ${value}`);
 }
 
-Main();
+await Main();

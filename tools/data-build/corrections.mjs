@@ -12,9 +12,10 @@ export function ReadCorrections(text)
         if (line.trim() === '' || line.startsWith('#'))
             return;
         const fields = line.split('\t');
-        if (fields.length !== 4 || fields.some(field => field.trim() === '') || fields[1] === fields[2])
-            throw new Error(`corrections line ${i + 1}: expected headword, wrong text, right text and ` +
-                            `reason, tab-separated, the right text differing: ${JSON.stringify(line)}`);
+        // An empty right text removes the wrong one (a gloss that does not belong).
+        if (fields.length !== 4 || [0, 1, 3].some(k => fields[k].trim() === '') || fields[1] === fields[2])
+            throw new Error(`corrections line ${i + 1}: expected headword, wrong text, right text (empty to ` +
+                            `remove it) and reason, tab-separated, the right text differing: ${JSON.stringify(line)}`);
         const [head, wrong, right, reason] = fields;
         corrections.push({ head, wrong, right, reason, line: i + 1 });
     });
@@ -23,7 +24,7 @@ export function ReadCorrections(text)
 
 // Applies the corrections to the source entries ([traditional, simplified, pinyin, gloss or
 // glosses, ...]) in place. Throws when a wrong text is not found exactly once among the
-// glosses of its headword.
+// glosses of its headword (a whole gloss counts once, whatever else holds it).
 export function ApplyCorrections(entries, corrections)
 {
     const byHead = new Map();
@@ -43,7 +44,15 @@ export function ApplyCorrections(entries, corrections)
                     places.push({ entry, i, count: gloss.split(correction.wrong).length - 1 });
             });
         }
-        const found = places.reduce((n, place) => n + place.count, 0);
+        let found = places.reduce((n, place) => n + place.count, 0);
+        // A wrong text that is one gloss whole names that gloss, though it occurs inside
+        // others ("ion" beside "ionized").
+        const whole = places.filter(({ entry, i }) => (Array.isArray(entry[3]) ? entry[3][i] : entry[3]) === correction.wrong);
+        if (found > 1 && whole.length === 1)
+        {
+            places.splice(0, places.length, whole[0]);
+            found = 1;
+        }
         if (found !== 1)
             throw new Error(`correction of line ${correction.line} (${correction.head}: ` +
                             `${JSON.stringify(correction.wrong)}) found ${found} times in the source, ` +

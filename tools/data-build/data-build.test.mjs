@@ -8,23 +8,26 @@ import fs from 'node:fs';
 
 import { ChemistryRules } from './chemistry.mjs';
 import { ApplyCorrections, ReadCorrections } from './corrections.mjs';
-import { AdmitRounds, CedictWords, Derive } from './glossary.mjs';
+import { AdmitHeads, AdmitRounds, CedictWords, CheckAdmittedSummary, Derive, WithAbbreviations } from './glossary.mjs';
 import { BuildGbkTable, Gbk } from './gbk.mjs';
 import { AddItem, GlossItems, IsFormula, ParsePointer } from './glosses.mjs';
 import { kGeneralForm, kMaxLineBytes, kTechnicalForm, LayOut } from './layout.mjs';
-import { ToneMarks } from './pinyin.mjs';
+import { Numbered, ToneMarks } from './pinyin.mjs';
 import { PointerQualifier, VariantAlias } from './variants.mjs';
+import { NamesSomeone, SecondForm, SettleForms } from './forms.mjs';
+import { SettleReading } from './readings.mjs';
+import { Contradiction, WithoutCaseRepeats } from './technical-glosses.mjs';
+import { ApplyVerdicts, FixCorrections, ReadVerdicts, ReviewedItems } from './review.mjs';
 
 const gbk = new Gbk(BuildGbkTable());
 const byteLength = text => gbk.ByteLength(text);
 const Item = (core, pre = '', post = '') => ({ pre, core, post });
 
-test('GBK: what the program can hold, and nothing with a "|" byte inside', () => {
+test('GBK: what the program can hold, characters with a "|" trail byte among them', () => {
     assert.deepEqual(gbk.Encode('硫酸 a\n'), Buffer.from([0xc1, 0xf2, 0xcb, 0xe1, 0x20, 0x61, 0x0a]));
+    assert.deepEqual(gbk.Encode('東鹼'), Buffer.from([0x96, 0x7c, 0xfb, 0x7c]));
     for (const [character, expected] of [['ü', true], ['ǜ', true], ['ö', false], ['\u{20000}', false], ['\t', false]])
         assert.equal(gbk.Has(character), expected, character);
-    for (const [character, [, trail]] of gbk.table)
-        assert.notEqual(trail, 0x7c, character);
 });
 
 test('tone marks', () => {
@@ -243,6 +246,10 @@ test('source corrections: each applies exactly once or the build stops', () => {
     const source = Source();
     ApplyCorrections(source, [Fix('丙酮', 'CH3COCH', 'CH3COCH3'), Fix('醛基', 'group -COH', 'group -CHO')]);
     assert.deepEqual([source[0][3], source[1][3]], ['acetone CH3COCH3', ['aldehyde group -CHO', 'x -COH']]);
+    // A whole gloss is named by its text though others hold it too; an empty right text removes it.
+    const ion = [['電離', '电离', 'dian4 li2', ['ion', 'ionized'], [], []]];
+    ApplyCorrections(ion, [Fix('电离', 'ion', 'ionization'), Fix('电离', 'ionized', '')]);
+    assert.deepEqual(ion[0][3], ['ionization', '']);
     // Gone from the source, found twice, or only under another headword: stop.
     for (const fix of [Fix('丙酮', 'C3H6O', 'x'), Fix('醛基', '-COH', '-CHO'), Fix('醛基', 'CH3COCH', 'x')])
         assert.throws(() => ApplyCorrections(Source(), [fix]), /found [02] times/, fix.wrong);
@@ -314,4 +321,143 @@ test('glossary: admitted by agreement or settlement, round by round, other names
     }
     // A reviewed reading overrides the count for a character standing alone.
     assert.equal(Derive('转化率', cedict, new Map([['率', 'shuai4']])).pinyin, 'zhuǎn huà shuài');
+});
+
+test('cuts at word boundaries, and names keep the characters that stand for a sound', () => {
+    const W = (simplified, pinyin, traditional = simplified) => [traditional, simplified, pinyin, 'x'];
+    const cedict = new CedictWords([
+        W('多', 'duo1'), W('相', 'xiang1'), W('相', 'xiang4'), W('反', 'fan3'), W('应', 'ying4', '應'),
+        W('相反', 'xiang1 fan3'), W('反应', 'fan3 ying4', '反應'), W('均', 'jun1'), W('分子', 'fen1 zi3'),
+        W('间', 'jian1', '間'), W('作用力', 'zuo4 yong4 li4'), W('间作', 'jian4 zuo4', '間作'), W('用力', 'yong4 li4'),
+        W('最', 'zui4'), W('小', 'xiao3'), W('传', 'chuan2', '傳'), W('热', 're4', '熱'), W('小传', 'xiao3 zhuan4', '小傳'),
+        W('传热', 'chuan2 re4', '傳熱'), W('温差', 'wen1 cha1', '溫差'), W('容量', 'rong2 liang4'), W('瓶', 'ping2'),
+        W('容', 'rong2'), W('量瓶', 'liang2 ping2'), W('方程', 'fang1 cheng2'), W('德', 'de2'), W('华', 'hua2', '華'),
+        W('范', 'fan4', '範'), W('范', 'Fan4'), W('范', 'fan4', '範'), W('范仲淹', 'Fan4 Zhong4 yan1'),
+    ]);
+    const reviewed = new Map([['相', 'xiang4']]);
+    const known = new Map([['传热', { numbered: 'chuan2 re4', traditional: '傳熱', formReviewed: [false, false] }]]);
+    const cases = [
+        // A word that straddles two others loses (相反); the reviewed 相 "phase" is a word.
+        ['多相反应', 'duō xiàng fǎn yìng', '多相反應'], ['均相反应', 'jūn xiàng fǎn yìng', '均相反應'],
+        ['分子间作用力', 'fēn zǐ jiān zuò yòng lì', '分子間作用力'],  // long words, not 间作|用力
+        ['最小传热温差', 'zuì xiǎo chuán rè wēn chā', '最小傳熱溫差'],  // the glossary's term 传热
+        ['容量瓶', 'róng liàng píng', '容量瓶'],  // the longer word first
+    ];
+    for (const [term, pinyin, traditional] of cases)
+    {
+        const derived = Derive(term, cedict, reviewed, () => true, new Map(), known);
+        assert.deepEqual([derived.pinyin, derived.traditional || term], [pinyin, traditional], term);
+    }
+    // In a name 范 "van" keeps its form, as in CC-CEDICT's names; elsewhere it is 範 "pattern".
+    assert.equal(Derive('范德华方程', cedict, reviewed, () => true, new Map(), known, true).traditional, '范德華方程');
+    assert.equal(Derive('范德华方程', cedict, reviewed, () => true, new Map(), known, false).traditional, '範德華方程');
+});
+
+test('second opinions: OpenCC on traditional forms, pinyin-pro on readings, each disagreement settled', () => {
+    // A stand-in for OpenCC: character by character, with the phrases given.
+    const Convert = (characters, phrases = {}) => text => {
+        let out = text;
+        for (const [s, t] of Object.entries(phrases))
+            out = out.replaceAll(s, t);
+        return [...out].map(c => characters[c] ?? c).join('');
+    };
+    const convert = Convert({ 碱: '鹼', 范: '範', 卤: '滷', 复: '復', 应: '應', 干: '幹' },
+                            { 复分解: '複分解', 回流: '迴流', 范德华: '範德華' });
+    const Settle = (head, forms, options = {}) => {
+        const result = SettleForms({ head, forms, inWord: [...head].map(() => true), second: SecondForm(head, convert),
+                                     ...options });
+        return `${result.forms.join(' ')}:${result.rules.join(',')}`;
+    };
+    const cases = [
+        // One character: the usual form first, a rare variant only beside it.
+        [['醇', ['醕']], ':single'], [['碱', ['鹻']], '鹼 鹻:single'],
+        // A name keeps the character that stands for a sound, whichever side has it.
+        [['范德华力', ['范德華力'], { name: true }], '范德華力:name'],
+        [['布雷', ['佈雷'], { name: true }], ':name'],
+        // A word beats a character converted alone; OpenCC's lone 卤 is "brine".
+        [['卤代烷', ['鹵代烷']], '鹵代烷:word'],
+        [['干度', ['乾度'], { inWord: [false, false] }], '乾度:open'],
+        // Both from words: open, OpenCC's phrase first and CC-CEDICT's beside it.
+        [['回流', []], '迴流:open'], [['复分解反应', ['復分解反應']], '複分解反應 復分解反應:open'],
+        [['复分解', ['复分解'], { reviewed: '複分解' }], '複分解:reviewed'],
+        [['硫酸', []], ':'],
+    ];
+    for (const [[head, forms, options], expected] of cases)
+        assert.equal(Settle(head, forms, options), expected, head);
+    assert.ok(NamesSomeone('van der Waals force') && NamesSomeone('Zaitsev rule') && !NamesSomeone('pH meter'));
+
+    // Readings: [ours, theirs] per character as { syllable, inWord, pieces, field, reviewed }.
+    const C = (syllable, inWord = false, pieces = 1, extra = {}) => ({ syllable, inWord, pieces, ...extra });
+    const readings = [
+        [[C('xiàng', false, 3, { reviewed: true })], [C('xiāng', true, 2)], 'xiàng:reviewed'],
+        [[C('chuán', true, 3, { field: true })], [C('zhuàn', true, 4)], 'chuán:field'],
+        [[C('zhòng')], [C('chóng', true)], 'chóng:word'],
+        [[C('chuán', true, 3)], [C('zhuàn', true, 4)], 'chuán:fewer'],
+        [[C('diào')], [C('tiáo')], 'diào:open'], [[C('liáng', true, 2)], [C('liàng', true, 2)], 'liàng:open'],
+        [[C('gē')], [C(null)], 'agree'], [[C('lǜ')], [C('lǜ', true)], 'agree'],
+    ];
+    for (const [ours, theirs, expected] of readings)
+    {
+        const result = SettleReading(ours, theirs);
+        assert.equal(result ? `${result.syllables.join(' ')}:${result.rules.join(',')}` : 'agree', expected, expected);
+    }
+    assert.deepEqual(['lǜ', 'li', 'xiàng', 'pH'].map(Numbered), ['lv4', 'li5', 'xiang4', 'pH']);
+});
+
+test('merged glosses: what contradicts the glossary\'s English goes', () => {
+    const cases = [
+        [Item('pyrazine', '', 'C4H4N2'), ['pyridazine'], 'confusable'], [Item('absorbent'), ['adsorbent'], 'confusable'],
+        [Item('Styrene'), ['styrene'], 'repeats'], [Item('Petri dish'), ['petri dish'], null],
+        [Item('manganese(iv) oxide'), ['manganese(IV) oxide'], 'repeats'],
+        [Item('actinoids, namely: uranium U92 铀[yóu]'), ['actinide'], 'explains'],
+        [Item('sulfuric acid', '', 'H2SO4'), ['sulfuric acid'], null], [Item('caustic soda'), ['sodium hydroxide'], null],
+    ];
+    for (const [item, english, expected] of cases)
+        assert.equal(Contradiction(item, english), expected, item.core);
+    const petri = { readings: [{ items: [Item('Petri dish')] }] };
+    assert.deepEqual(WithoutCaseRepeats(['petri dish', 'culture dish'], petri), ['culture dish']);
+});
+
+test('review verdicts: a fix becomes corrections of the source, a drop an exclusion', () => {
+    const Source = () => [['丁', '丁', 'ding1', ['male adult', '(chemistry) butyl; butene'], [], []],
+                          ['戊', '戊', 'wu4', 'pentasorbital (a sedative)', [], []],
+                          ['尖酸', '尖酸', 'jian1 suan1', 'acid', [], []], ['新', '新', 'xin1', 'meso-', [], []]];
+    const lines = ['丁 [dīng] (chemistry) butyl; butene', '戊 [wù] pentasorbital (a sedative)', '尖酸 [jiān suān] acid',
+                   '新 [xīn] meso-'];
+    const verdicts = ReadVerdicts(['1\t丁\tfix\t(chemistry) butyl\tagree\tbutene is 丁烯', '2\t戊\tfix\tpentobarbital\t' +
+                                   'third-look\ttypo', '3\t尖酸\tdrop\t\tagree\toff-topic', '4\t新\tkeep\t\tagree\t'].join('\n'));
+    const { corrections, excluded, unapplied, counts } = ApplyVerdicts(verdicts, lines, Source(), gbk);
+    assert.deepEqual(corrections.map(c => `${c.head}:${c.wrong}>${c.right}`), ['丁:; butene>', '戊:pentasorbital (a sedative)>pentobarbital']);
+    assert.deepEqual([excluded.map(e => e.head), unapplied, counts.fix, counts.thirdLook], [['尖酸'], [], 2, 1]);
+    const source = Source();
+    ApplyCorrections(source, corrections);
+    assert.deepEqual([source[0][3], source[1][3]], [['male adult', '(chemistry) butyl'], 'pentobarbital']);
+    // A fix whose glosses the source no longer has is reported, not guessed.
+    assert.equal(typeof FixCorrections('丁', ['gone'], ['x'], Source(), gbk, 'r'), 'string');
+    assert.throws(() => ReadVerdicts('5\t丁\tfix\t\tagree\tx'), /without its English/);
+    // A fixed line shows what its review names, though the rules no longer choose it; a dropped one nothing.
+    const review = { excluded: new Map([['尖酸', 'r']]), fixed: new Map([['泡罩塔', ['bubble-cap column']]]) };
+    assert.deepEqual(ReviewedItems('泡罩塔', [], [Item('bubble-cap column'), Item('bubble tower')], review, kTechnicalForm.Item),
+                     [Item('bubble-cap column')]);
+    assert.deepEqual(ReviewedItems('尖酸', [Item('acid')], [Item('acid')], review, kTechnicalForm.Item), []);
+});
+
+test('round three: heads keyed from Chinese, abbreviations on their terms\' lines, the summary checked', () => {
+    const k1 = new Map([['平衡', 'equilibrium; balance'], ['电池', 'cell; battery'], ['管', ''], ['器', ''], ['板', 'plate']]);
+    const k2 = new Map([['平衡', 'equilibrium'], ['电池', 'battery; cell'], ['管', 'pipe'], ['器', ''], ['板', 'tray']]);
+    const { admitted, counts } = AdmitHeads(k1, k2, new Map([['管', 'pipe; tube'], ['板', '']]), 'general');
+    assert.deepEqual(admitted.map(t => `${t.simplified}=${t.english} ${t.how}`),
+                     ['平衡=equilibrium keyed-agree', '电池=cell keyed-agree', '电池=battery keyed-agree',
+                      '管=pipe settled', '管=tube settled']);
+    assert.deepEqual([counts.unknown, counts.settledDropped], [1, 1]);
+    const terms = [['plug flow reactor', 'r', 'PFR'], ['weir', 'u', '']];
+    const keyed = [{ english: 'plug flow reactor', simplified: '平推流反应器', how: 'keyed-agree' },
+                   { english: 'weir', simplified: '堰', how: 'keyed-agree' }];
+    const all = [...WithAbbreviations(keyed, terms), ...admitted];
+    assert.deepEqual(all.slice(0, 3).map(t => `${t.simplified}=${t.english}`), ['平推流反应器=plug flow reactor',
+                                                                                 '平推流反应器=PFR', '堰=weir']);
+    const summary = [['平推流反应器', 'plug flow reactor', 'PFR'], ['堰', 'weir', ''], ['平衡', 'equilibrium'],
+                     ['电池', 'cell; battery'], ['管', 'pipe; tube']];
+    CheckAdmittedSummary(summary, all);
+    assert.throws(() => CheckAdmittedSummary([...summary, ['板', 'plate']], all), /only in the summary 板/);
 });

@@ -1,19 +1,18 @@
 // GBK as the program's files hold it: a character goes in only when glibc's iconv and the
 // WHATWG decoder agree on its two-byte code, so any converter the window or a user's
 // terminal might use reads the same text back. User-defined (private use) codes are left
-// out: glibc does not map them and no font agrees on them. So are the characters whose
-// second byte is 0x7C: the program takes every "|" byte for a field separator and shows it
-// as a blank, which would cut such a character in half.
+// out: glibc does not map them and no font agrees on them. Characters whose second byte is
+// 0x7C ("|": 東 967C, 鹼 FB7C) are in: the program reads a line character by character, so
+// only a "|" that stands alone separates fields or shows as a blank.
 import { execFileSync } from 'node:child_process';
 
 const kAsciiLast = 0x7e;
-const kBar = 0x7c;
 
 function* TwoByteCodes()
 {
     for (let lead = 0x81; lead <= 0xfe; ++lead)
         for (let trail = 0x40; trail <= 0xfe; ++trail)
-            if (trail !== 0x7f && trail !== kBar)
+            if (trail !== 0x7f)
                 yield [lead, trail];
 }
 

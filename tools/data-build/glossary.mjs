@@ -13,7 +13,10 @@ import fs from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 
-import { ToneMarks } from './pinyin.mjs';
+import { SecondForm, SettleForms, NamesSomeone } from './forms.mjs';
+import { LoadSecondOpinions, SettledCounts, SettledRows } from './second-opinions.mjs';
+import { Numbered, ToneMarks } from './pinyin.mjs';
+import { SecondReading, SettleReading } from './readings.mjs';
 
 const kHanRe = /\p{Unified_Ideograph}/u;
 
@@ -146,6 +149,65 @@ export function AdmitRounds(rounds)
     return { admitted, rounds: counts };
 }
 
+// A round keyed the other way (Chinese heads to English, round three's heads-keying-*.tsv):
+// keying1, keying2: Maps chinese -> English ("; " between two); settled: Map chinese ->
+// English ('' out), for the heads where the keyings share no gloss. Admitted as [{ english,
+// category, simplified, how }], one per English gloss.
+export function AdmitHeads(keying1, keying2, settled, category)
+{
+    const admitted = [];
+    const counts = { heads: new Set([...keying1.keys(), ...keying2.keys()]).size, agreed: 0, settled: 0,
+                     settledDropped: 0, disagreed: 0, unknown: 0 };
+    const English = text => (text ?? '').normalize('NFKC').trim().replace(/\s+/g, ' ');
+    for (const chinese of new Set([...keying1.keys(), ...keying2.keys()]))
+    {
+        const [a, b] = [English(keying1.get(chinese)), English(keying2.get(chinese))];
+        // A gloss is in where both keyings give it, as a synonym is (平衡 "equilibrium", not
+        // keying 1's "balance" too).
+        const second = new Set(b.toLowerCase().split('; '));
+        const both = a.split('; ').filter(gloss => gloss && second.has(gloss.toLowerCase())).join('; ');
+        let english = '';
+        let how = '';
+        if (both)
+            [english, how] = [both, 'keyed-agree'];
+        else if (settled.has(chinese))
+            [english, how] = [English(settled.get(chinese)), 'settled'];
+        ++counts[how === 'keyed-agree' ? 'agreed' : how && english ? 'settled' : how ? 'settledDropped'
+                 : !a && !b ? 'unknown' : settled.has(chinese) ? 'settledDropped' : 'disagreed'];
+        for (const term of english ? english.split('; ') : [])
+            admitted.push({ english: term, category, simplified: Normalized(chinese), how });
+    }
+    return { admitted, counts };
+}
+
+// The abbreviations of a round's terms (terms.tsv's third column: "CSTR") as terms of their
+// own on the same line: each follows its term, admitted as the term was.
+export function WithAbbreviations(admitted, terms)
+{
+    const abbreviations = new Map(terms.filter(row => row[2]).map(([english, , letters]) => [english, letters]));
+    return admitted.flatMap(term => {
+        const letters = abbreviations.get(term.english);
+        return letters && letters !== term.english
+            ? [term, ...letters.split(/[;,] */).map(abbreviation => ({ ...term, english: abbreviation }))] : [term];
+    });
+}
+
+// The summary the keying rounds' organisers wrote (round3/terms-admitted.tsv: simplified,
+// English "; ", abbreviations, category, how) must say what the keyings admit: the build
+// stops where they differ.
+export function CheckAdmittedSummary(summary, admitted)
+{
+    const Key = (simplified, english) => `${simplified}\t${english}`;
+    const expected = new Set(summary.flatMap(([simplified, english = '', letters = '']) =>
+        [...english.split('; '), ...letters.split(/[;,] */)].filter(Boolean).map(e => Key(Normalized(simplified), e))));
+    const got = new Set(admitted.map(term => Key(term.simplified, term.english)));
+    const missing = [...expected].filter(key => !got.has(key));
+    const extra = [...got].filter(key => !expected.has(key));
+    if (missing.length || extra.length)
+        throw new Error(`round 3: terms-admitted.tsv and the keyings differ: only in the summary ${missing.join(', ') || '-'}; ` +
+                        `only in the keyings ${extra.join(', ') || '-'}`);
+}
+
 // CC-CEDICT's words and characters: for each simplified headword made of Han characters, its
 // readings and traditional forms, and for each character how often each reading and each
 // traditional form occurs inside longer words (what decides a polyphonic character).
@@ -157,6 +219,7 @@ export class CedictWords
         this.words = new Map();
         this.syllableCounts = new Map();
         this.formCounts = new Map();
+        this.nameFormCounts = new Map();
         const Count = (map, key, value) => {
             const counts = map.get(key) ?? new Map();
             counts.set(value, (counts.get(value) ?? 0) + 1);
@@ -182,6 +245,8 @@ export class CedictWords
             Put(weak ? word.weakReadings : word.readings, reading);
             Put(weak ? word.weakForms : word.forms, traditional);
             this.words.set(simplified, word);
+            if (/^[A-Z]/.test(numbered))
+                characters.forEach((c, i) => Count(this.nameFormCounts, c, forms[i]));
             if (characters.length > 1)
                 characters.forEach((c, i) => {
                     Count(this.syllableCounts, c, syllables[i]);
@@ -192,23 +257,39 @@ export class CedictWords
 
     Has(word) { return this.words.has(word); }
 
-    // A Han run cut into CC-CEDICT words (and the reviewed words of `extra`), the longest
-    // first wherever it stands (leftmost of equal length), then what is left on either side;
-    // null when a character is unknown.
+    // A Han run cut into known words: CC-CEDICT's and those of `extra` (reviewed words, and
+    // the glossary's own shorter terms). A cut is chosen as a whole, so that a word never
+    // takes a character its neighbours need: first the fewest pieces; then the most
+    // characters in words of `extra` (均|相|反应 with the reviewed 相 "phase", not 均|相反|应;
+    // 最小|传热|温差 with the term 传热); then long words (分子|间|作用力, not 分子|间作|用力, by
+    // the sum of their squared lengths); then the longer word first (容量|瓶, not 容|量瓶).
+    // Null when a character is unknown.
     Segment(run, extra = new Map())
     {
         const characters = [...run];
-        for (let length = characters.length; length >= 1; --length)
-            for (let at = 0; at + length <= characters.length; ++at)
+        const Known = word => this.words.has(word) || extra.has(word);
+        // best[i]: the cut of the characters from i on, with its cost [pieces, -characters
+        // in extra words, -sum of squared lengths], compared in that order.
+        const best = [];
+        best[characters.length] = { words: [], cost: [0, 0, 0] };
+        const Less = (a, b) => a[0] - b[0] || a[1] - b[1] || a[2] - b[2];
+        for (let i = characters.length - 1; i >= 0; --i)
+        {
+            best[i] = null;
+            // j falls: of equal costs the first, with the longest first word, stays.
+            for (let j = characters.length; j > i; --j)
             {
-                const word = characters.slice(at, at + length).join('');
-                if (!this.words.has(word) && !extra.has(word))
+                const word = characters.slice(i, j).join('');
+                if (!best[j] || !Known(word))
                     continue;
-                const left = this.Segment(characters.slice(0, at).join(''), extra);
-                const right = this.Segment(characters.slice(at + length).join(''), extra);
-                return left && right ? [...left, word, ...right] : null;
+                const length = j - i;
+                const cost = [best[j].cost[0] + 1, best[j].cost[1] - (extra.has(word) ? length : 0),
+                              best[j].cost[2] - length * length];
+                if (!best[i] || Less(cost, best[i].cost) < 0)
+                    best[i] = { words: [word, ...best[j].words], cost };
             }
-        return characters.length ? null : [];
+        }
+        return best[0]?.words ?? null;
     }
 
     // How well a reading or form of a word fits: the sum over its characters of how often
@@ -231,8 +312,20 @@ export class CedictWords
     Reading(word)
     {
         const entry = this.words.get(word);
-        const candidates = entry.readings.length ? entry.readings : entry.weakReadings;
+        let candidates = entry.readings.length ? entry.readings : entry.weakReadings;
+        // An erhua "r" (哪儿 nǎ r) is never what a character alone reads.
+        if (candidates.length > 1 && candidates.includes('r5'))
+            candidates = candidates.filter(c => c !== 'r5');
         return this.Choose(candidates, this.syllableCounts, word, reading => reading.split(' '));
+    }
+
+    // Whether a character keeps its own form in most of CC-CEDICT's names (范 of 范德华力 and
+    // 范 the surname; 叶 of names is 葉, so it does not).
+    KeepsFormInNames(character)
+    {
+        const counts = this.nameFormCounts.get(character);
+        const own = counts?.get(character) ?? 0;
+        return own > 0 && [...counts.values()].every(n => n <= own);
     }
 
     Form(word)
@@ -246,43 +339,75 @@ export class CedictWords
 // null when CC-CEDICT does not know one of its characters. overrides: Map word -> numbered
 // reading, reviewed readings (data/glossary/readings.tsv) that win over CC-CEDICT's counts:
 // a polyphonic character standing alone (相 "phase" is xiàng) or a word cut wrongly. forms:
-// Map word -> traditional form, reviewed likewise (data/glossary/forms.tsv).
-export function Derive(simplified, cedict, overrides = new Map(), accepts = () => true, forms = new Map())
+// Map word -> traditional form, reviewed likewise (data/glossary/forms.tsv). known: Map word
+// -> { numbered, traditional } of the glossary's terms derived before (shorter ones), words
+// of the field that a longer term is cut into. name: whether the term names someone.
+// Besides: `numbered` (the reading with tone numbers), `inWord`, for each character whether
+// a word of two or more characters gave its reading and form (else it stood alone), and
+// `han`, each Han character's syllable and cut, and `formReviewed`, per character whether
+// forms.tsv gave its form, for the second opinions.
+export function Derive(simplified, cedict, overrides = new Map(), accepts = () => true, forms = new Map(),
+                       known = new Map(), name = false)
 {
     const syllables = [];
+    const numbered = [];
+    const inWord = [];
+    const formReviewed = [];
+    // Each Han character: { syllable, inWord, pieces (of its run's cut), reviewed }.
+    const han = [];
     let traditional = '';
     const choices = [];
+    const Marked = reading => reading.split(' ').map(syllable => ToneMarks(syllable.replace(/v/g, 'u:'), accepts))
+                                     .join(' ');
+    const extra = new Map([...overrides, ...known]);
     // Han runs and the text between them ("pH", "1,3-", "α-").
     for (const [run] of simplified.matchAll(/\p{Unified_Ideograph}+|[^\p{Unified_Ideograph}]+/gu))
     {
         if (!kHanRe.test(run))
         {
             syllables.push(run);
+            numbered.push(run);
             traditional += run;
+            inWord.push(...[...run].map(() => false));
+            formReviewed.push(...[...run].map(() => false));
             continue;
         }
-        const words = cedict.Segment(run, overrides);
+        const words = cedict.Segment(run, extra);
         if (!words)
             return null;
         for (const word of words)
         {
+            const length = [...word].length;
+            inWord.push(...[...word].map(() => length > 1));
+            const first = han.length;
+            han.push(...[...word].map(() => ({ inWord: length > 1, field: known.has(word), pieces: words.length })));
             let reading;
             const override = overrides.get(word)?.toLowerCase().replace(/u:/g, 'v');
             if (override)
             {
-                const known = cedict.Has(word) ? cedict.Reading(word) : null;
+                const found = cedict.Has(word) ? cedict.Reading(word) : null;
                 reading = { value: override, reviewed: true,
-                            alternatives: known ? [known.value, ...known.alternatives].filter(r => r !== override) : [] };
+                            alternatives: found ? [found.value, ...found.alternatives].filter(r => r !== override) : [] };
             }
+            else if (known.has(word))
+                reading = { value: known.get(word).numbered, alternatives: [] };
             else
                 reading = cedict.Reading(word);
-            const Marked = numbered => numbered.split(' ').map(syllable => ToneMarks(syllable.replace(/v/g, 'u:'), accepts))
-                                               .join(' ');
             if (reading.alternatives.length || reading.reviewed)
                 choices.push({ kind: 'pinyin', word, value: Marked(reading.value),
                                alternatives: reading.alternatives.map(Marked),
-                               basis: reading.reviewed ? 'reviewed (readings.tsv)' : 'most frequent in CC-CEDICT words' });
+                               basis: reading.reviewed ? 'reviewed (readings.tsv)'
+                                    : 'most frequent in CC-CEDICT words' });
             syllables.push(Marked(reading.value));
+            numbered.push(reading.value);
+            const marked = Marked(reading.value).split(' ');
+            han.slice(first).forEach((c, i) => Object.assign(c, { syllable: marked[i] ?? '', reviewed: !!reading.reviewed }));
+            if (known.has(word) && !forms.has(word))
+            {
+                traditional += known.get(word).traditional || word;
+                formReviewed.push(...known.get(word).formReviewed);
+                continue;
+            }
             // A reviewed word CC-CEDICT lacks takes its characters' forms; a reviewed
             // character it lacks keeps its own.
             for (const part of cedict.Has(word) || forms.has(word) ? [word] : [...word])
@@ -292,8 +417,10 @@ export function Derive(simplified, cedict, overrides = new Map(), accepts = () =
                     choices.push({ kind: 'traditional', word: part, value: forms.get(part), alternatives: [],
                                    basis: 'reviewed (forms.tsv)' });
                     traditional += forms.get(part);
+                    formReviewed.push(...[...part].map(() => true));
                     continue;
                 }
+                formReviewed.push(...[...part].map(() => false));
                 if (!cedict.Has(part) && overrides.has(part))
                 {
                     traditional += part;
@@ -301,6 +428,13 @@ export function Derive(simplified, cedict, overrides = new Map(), accepts = () =
                 }
                 if (!cedict.Has(part))
                     return null;
+                // In a name a character standing alone stands for its sound: 范 of 范德华 "van der
+                // Waals" stays 范 (範 is "pattern"), as CC-CEDICT writes it in most names.
+                if (name && part.length === 1 && cedict.KeepsFormInNames(part))
+                {
+                    traditional += part;
+                    continue;
+                }
                 const form = cedict.Form(part);
                 if (form.alternatives.length)
                     choices.push({ kind: 'traditional', word: part, value: form.value, alternatives: form.alternatives,
@@ -309,11 +443,16 @@ export function Derive(simplified, cedict, overrides = new Map(), accepts = () =
             }
         }
     }
-    return { pinyin: syllables.join(' '), traditional: traditional === simplified ? '' : traditional, choices };
+    return { pinyin: syllables.join(' '), numbered: numbered.join(' '), inWord, han, formReviewed,
+             traditional: traditional === simplified ? '' : traditional, choices };
 }
 
 // The glossary's lines: one a Chinese term, the English terms that render to it merged.
-export function GlossaryLines(admitted, cedict, overrides, accepts, forms)
+// Shorter terms are derived first and become words a longer term is cut into. second: {
+// pinyinPro, convert } (pinyin-pro's module, OpenCC's converter), the second opinions on
+// readings and traditional forms, settled by readings.mjs and forms.mjs; `settled` lists
+// every disagreement with how it was settled.
+export function GlossaryLines(admitted, cedict, overrides, accepts, forms, second = {})
 {
     const byChinese = new Map();
     for (const term of admitted)
@@ -330,22 +469,79 @@ export function GlossaryLines(admitted, cedict, overrides, accepts, forms)
             merged.sources.push(source);
         byChinese.set(term.simplified, merged);
     }
+    const known = new Map();
+    const derivedTerms = new Map();
+    const byLength = [...byChinese.values()].sort((a, b) => [...a.simplified].length - [...b.simplified].length);
+    const settled = [];
+    // How many terms each source gives a traditional form differing from the simplified.
+    const formCounts = { cedict: 0, opencc: 0 };
+    for (const term of byLength)
+    {
+        const derived = Derive(term.simplified, cedict, overrides, accepts, forms, known,
+                               NamesSomeone(term.english.join('; ')));
+        if (!derived)
+            continue;
+        let { pinyin, traditional } = derived;
+        let numbered = derived.numbered;
+        let beside = [];
+        if (second.pinyinPro)
+        {
+            const theirs = SecondReading(term.simplified, second.pinyinPro);
+            const result = SettleReading(derived.han, theirs);
+            if (result)
+            {
+                const chosen = WithSyllables(term.simplified, result.syllables);
+                settled.push({ kind: 'reading', term: term.simplified, ours: pinyin, rules: result.rules,
+                               theirs: WithSyllables(term.simplified, theirs.map(c => c.syllable)), chosen });
+                pinyin = chosen;
+                numbered = pinyin.split(' ').map(Numbered).join(' ');
+            }
+        }
+        // OpenCC has no forms for the newest elements' characters, past GBK's (鿭 nihonium, 鉨).
+        if (second.convert && ![...term.simplified].some(c => c.codePointAt(0) > 0x9fa5))
+        {
+            formCounts.cedict += traditional ? 1 : 0;
+            formCounts.opencc += second.convert(term.simplified) !== term.simplified ? 1 : 0;
+            const result = SettleForms({ head: term.simplified, forms: traditional ? [traditional] : [],
+                                         inWord: derived.inWord, second: SecondForm(term.simplified, second.convert),
+                                         name: NamesSomeone(term.english.join('; ')),
+                                         reviewed: forms.get(term.simplified), reviewedAt: derived.formReviewed });
+            if (result.disagree)
+            {
+                settled.push({ kind: 'form', term: term.simplified, ours: traditional || term.simplified,
+                               theirs: second.convert(term.simplified), rules: result.rules,
+                               chosen: result.forms[0] ?? term.simplified });
+                [traditional = '', ...beside] = result.forms;
+            }
+        }
+        derivedTerms.set(term.simplified, { ...derived, pinyin, traditional, beside });
+        if ([...term.simplified].every(c => kHanRe.test(c)))
+            known.set(term.simplified, { numbered, traditional, formReviewed: derived.formReviewed });
+    }
     const lines = [];
     const chosen = [];
     const underived = [];
     for (const term of byChinese.values())
     {
-        const derived = Derive(term.simplified, cedict, overrides, accepts, forms);
+        const derived = derivedTerms.get(term.simplified);
         if (!derived)
         {
             underived.push(term);
             continue;
         }
-        lines.push({ ...term, pinyin: derived.pinyin, traditional: derived.traditional });
+        lines.push({ ...term, pinyin: derived.pinyin, traditional: [derived.traditional, ...derived.beside].join(' ').trim() });
         for (const choice of derived.choices)
             chosen.push({ term: term.simplified, ...choice });
     }
-    return { lines, chosen, underived };
+    return { lines, chosen, underived, settled, formCounts };
+}
+
+// A term's pinyin with its Han characters read as `syllables`.
+function WithSyllables(simplified, syllables)
+{
+    let next = 0;
+    return [...simplified.matchAll(/\p{Unified_Ideograph}+|[^\p{Unified_Ideograph}]+/gu)]
+        .map(([run]) => (kHanRe.test(run) ? [...run].map(() => syllables[next++]).join(' ') : run)).join(' ');
 }
 
 export function FormatLine(line)
@@ -365,7 +561,7 @@ export function ParseGlossary(text)
     });
 }
 
-function Main()
+async function Main()
 {
     const dir = path.join(path.dirname(fileURLToPath(import.meta.url)), '..', '..', 'data', 'glossary');
     const [sourceFile, outDir = dir] = process.argv.slice(2);
@@ -383,13 +579,31 @@ function Main()
                                keying2: keying(`${prefix}keying-2.tsv`), settled: keying(`${prefix}settled.tsv`) });
     const { admitted, rounds } = AdmitRounds([Round(''), { ...Round('round2/'), synonyms: [Read('round2/synonyms-1.tsv'),
                                                                                        Read('round2/synonyms-2.tsv')] }]);
+    // Round three (round3/): names and abbreviations the first two missed, English to Chinese
+    // like them, with each abbreviation as letters on its term's line; and heads of the field
+    // that occur only inside longer terms, keyed from Chinese to English.
+    if (fs.existsSync(path.join(dir, 'round3', 'terms.tsv')))
+    {
+        const round3 = Round('round3/');
+        const keyed = Admit(round3.terms, round3.keying1, round3.keying2, round3.settled);
+        const headsKeying = name => new Map(Read(name).map(([chinese, english = '']) => [chinese, english]));
+        const heads = AdmitHeads(headsKeying('round3/heads-keying-1.tsv'), headsKeying('round3/heads-keying-2.tsv'),
+                                 headsKeying('round3/heads-settled.tsv'), 'general');
+        const third = [...WithAbbreviations(keyed.admitted, round3.terms), ...heads.admitted].map(t => ({ ...t, round: 3 }));
+        CheckAdmittedSummary(Read('round3/terms-admitted.tsv'), third);
+        admitted.push(...third);
+        rounds.push({ ...keyed.counts, abbreviations: third.length - keyed.admitted.length - heads.admitted.length,
+                      ...Object.fromEntries(Object.entries(heads.counts).map(([k, v]) => [`heads ${k}`, v])),
+                      headTerms: heads.admitted.length });
+    }
 
     const text = fs.readFileSync(sourceFile, 'utf8');
     const data = JSON.parse(text.slice('export default '.length).replace(/;?\s*$/, ''));
     const cedict = new CedictWords(data.all);
     const overrides = new Map(Read('readings.tsv').map(([character, numbered]) => [character, numbered]));
     const forms = new Map(Read('forms.tsv').map(([word, traditional]) => [word, traditional]));
-    const { lines, chosen, underived } = GlossaryLines(admitted, cedict, overrides, undefined, forms);
+    const { lines, chosen, underived, settled, formCounts } = GlossaryLines(admitted, cedict, overrides, undefined, forms,
+                                                                await LoadSecondOpinions());
 
     fs.mkdirSync(outDir, { recursive: true });
     fs.writeFileSync(path.join(outDir, 'glossary.txt'), lines.map(line => `${FormatLine(line)}\n`).join(''));
@@ -419,8 +633,20 @@ function Main()
     console.log(`notInCedict: ${lines.filter(line => !cedict.Has(line.simplified)).length}`);
     console.log(`pinyinChosen: ${new Set(chosen.filter(c => c.kind === 'pinyin').map(c => c.term)).size}`);
     console.log(`traditionalChosen: ${new Set(chosen.filter(c => c.kind === 'traditional').map(c => c.term)).size}`);
+    const kHeader = '# kind, term, CC-CEDICT\'s, the second opinion\'s (pinyin-pro; OpenCC), chosen, rule per differing\n' +
+                    '# character (reviewed, word, fewer, name, single, open: see readings.mjs and forms.mjs).\n';
+    fs.writeFileSync(path.join(outDir, 'second-opinions.tsv'), kHeader + SettledRows(settled));
+    console.log(`traditional forms: CC-CEDICT's words give ${formCounts.cedict} terms one, OpenCC ${formCounts.opencc}`);
+    for (const [kind, file] of [['reading', 'readings-open.tsv'], ['form', 'forms-open.tsv']])
+    {
+        fs.writeFileSync(path.join(outDir, file), '# Open: no rule settles them; the safer choice is taken until a review decides.\n' +
+                         kHeader + SettledRows(settled.filter(s => s.kind === kind && s.rules.includes('open'))));
+        const counts = SettledCounts(settled, kind);
+        console.log(`${kind}s: ${counts.disagreements} disagree with the second opinion, ${counts.settled} settled ` +
+                    `(${Object.entries(counts.byRule).map(([rule, n]) => `${rule} ${n}`).join(', ')}), ${counts.open} open`);
+    }
     console.log(`underived: ${underived.length}${underived.length ? ` (${underived.map(t => t.simplified).join(' ')})` : ''}`);
 }
 
 if (process.argv[1] && fileURLToPath(import.meta.url) === path.resolve(process.argv[1]))
-    Main();
+    await Main();

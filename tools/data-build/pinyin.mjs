@@ -53,3 +53,21 @@ export function ToneMarks(numbered, accepts = () => true)
         return /^[A-Za-z:]+[1-5]$/.test(token) ? token.toLowerCase().replace(/u:/g, 'ü') : token;
     }).join(' ');
 }
+
+// One marked syllable back to CC-CEDICT's numbered form with "v" for ü ("lǜ" -> "lv4",
+// "li" -> "li5"); a token that is no syllable ("pH") stays.
+export function Numbered(marked)
+{
+    if (!/^[a-zü\u0300-\u036f]+$/.test(marked.normalize('NFD')))
+        return marked;
+    let tone = 5;
+    for (const [letter, marks] of Object.entries(kMarked))
+        marks.forEach((mark, i) => {
+            if (mark && marked.includes(mark))
+            {
+                tone = i + 1;
+                marked = marked.replace(mark, letter);
+            }
+        });
+    return `${marked.replace(/ü/g, 'v')}${tone}`;
+}
