@@ -15,6 +15,7 @@ import { ChemistryRules } from './chemistry.mjs';
 import { ApplyCorrections, ReadCorrections } from './corrections.mjs';
 import { ParseGlossary } from './glossary.mjs';
 import { AddUsedInReadings, FoldPointers } from './variants.mjs';
+import { EntryForms } from './entry-forms.mjs';
 import { ReadReviewedForms, SettleTechnicalForms, WriteFormRows } from './technical-forms.mjs';
 import { DropContradictedGlosses, WithoutCaseRepeats } from './technical-glosses.mjs';
 import { ReadReview, ReviewedItems } from './review.mjs';
@@ -71,11 +72,14 @@ class LineSets
     // traditionalForms: simplified headword -> its traditional forms, in source order.
     // plainTwins: keep a bare gloss beside the same gloss with a label ("alarm" beside
     // "(fire) alarm"), as the general lines do.
-    constructor(traditionalForms, { plainTwins = false } = {})
+    // formOf: an entry's own traditional form where it is not every entry's of its headword
+    // (then it stands before the entry's reading, not beside the headword), else ''.
+    constructor(traditionalForms, { plainTwins = false, formOf = () => '' } = {})
     {
         this.byHead = new Map();
         this.traditionalForms = traditionalForms;
         this.plainTwins = plainTwins;
+        this.formOf = formOf;
     }
 
     // ownLine: a reading this entry opens starts a line of its own (a "used in" reading).
@@ -88,10 +92,11 @@ class LineSets
                         aliases: [] };
             this.byHead.set(entry.head, lineSet);
         }
-        let reading = lineSet.readings.find(r => r.pinyin === entry.pinyin);
+        const form = this.formOf(entry);
+        let reading = lineSet.readings.find(r => r.pinyin === entry.pinyin && r.form === form);
         if (!reading)
         {
-            reading = { pinyin: entry.pinyin, proper: true, common: [], names: [], seen: new Set(), ownLine,
+            reading = { pinyin: entry.pinyin, form, proper: true, common: [], names: [], seen: new Set(), ownLine,
                         get items() { return [...this.common, ...this.names]; } };
             lineSet.readings.push(reading);
         }
@@ -220,7 +225,10 @@ function BuildGeneral(sourceEntries, traditionalForms, gbk, stats)
     stats.traditionalHeaded = traditionalHeaded.length;
     const entries = [...sourceEntries, ...traditionalHeaded];
 
-    const sets = new LineSets(traditionalForms, { plainTwins: true });
+    const { formOf, headForms, misheaded } = EntryForms(entries.filter(entry => entry.usable && !entry.pointerOnly),
+                                                        traditionalForms, form => Headword(form, gbk));
+    stats.headFormsNotEveryEntrys = misheaded;
+    const sets = new LineSets(headForms, { plainTwins: true, formOf });
     for (const entry of entries)
         if (entry.usable && !entry.pointerOnly)
         {
@@ -243,11 +251,14 @@ function BuildGeneral(sourceEntries, traditionalForms, gbk, stats)
             continue;
         sets.Add(entry, []);
         const lineSet = sets.byHead.get(entry.head);
-        if (entry.traditional !== entry.head && Headword(entry.traditional, gbk) &&
+        if (!formOf(entry) && entry.traditional !== entry.head && Headword(entry.traditional, gbk) &&
             !lineSet.traditional.includes(entry.traditional))
             lineSet.traditional = [...lineSet.traditional, entry.traditional];
         ++stats.withoutGlossKept;
     }
+    // A variant's form that one entry's reading shows (彿 of 佛 fú "used in 仿佛") stands there only.
+    for (const lineSet of sets.byHead.values())
+        lineSet.traditional = lineSet.traditional.filter(form => !lineSet.readings.some(r => r.form === form));
     return sets;
 }
 
@@ -403,6 +414,9 @@ async function Main()
     stats.traditionalForms = [...generalSets.byHead.values()].reduce((n, lineSet) => n + lineSet.traditional.length, 0);
     const generalLines = TableLines('general', generalSets, kGeneralForm, kGeneralCapacity, gbk, stats);
     stats.generalTraditionalForms = CountForms(generalSets);
+    const perEntry = [...generalSets.byHead.values()].filter(set => set.readings.some(r => r.form));
+    stats.generalFormsPerEntry = `${perEntry.reduce((n, set) => n + set.readings.filter(r => r.form).length, 0)} ` +
+        `readings of ${perEntry.length} headwords`;
 
     const review = ReadReview(path.join(kDataDir, 'review', 'technical-cedict'));
     const technicalSets = BuildTechnical(entries, stats, gbk, review);

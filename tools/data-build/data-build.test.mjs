@@ -14,6 +14,7 @@ import { AddItem, GlossItems, IsFormula, ParsePointer } from './glosses.mjs';
 import { kGeneralForm, kMaxLineBytes, kTechnicalForm, LayOut } from './layout.mjs';
 import { Numbered, ToneMarks } from './pinyin.mjs';
 import { PointerQualifier, VariantAlias } from './variants.mjs';
+import { EntryForms } from './entry-forms.mjs';
 import { NamesSomeone, SecondForm, SettleForms } from './forms.mjs';
 import { SettleReading } from './readings.mjs';
 import { Contradiction, WithoutCaseRepeats } from './technical-glosses.mjs';
@@ -125,6 +126,33 @@ test('line sets: whole lines, headword and reading repeated, variants and "used 
                      ['|蒸馏|,|蒸餾|[zhēng liú]|to distill|;|distillation|C2; also|蒸溜|']);
     distil.aliases[0].qualifier = `(${'q'.repeat(200)})`;
     assert.match(LayOut(distil, kGeneralForm, byteLength)[1], /^\|蒸馏\|,\|蒸餾\|\[zhēng liú\] also\|蒸溜\| \(q+\)$/);
+    // A traditional form heads the lines only when it is every entry's; else each entry's
+    // form stands before its reading, a group of its own even where two share a reading,
+    // and an entry whose form is the headword's shows none.
+    // [entries (head, traditional, pinyin, gloss), forms of the headword, lines]
+    const cases = [
+        [[['斗', '鬥', 'dòu', 'to fight'], ['斗', '斗', 'dǒu', 'peck']], ['鬥'], ['|斗|[dǒu]|peck|; |鬥|[dòu]|to fight|']],
+        [[['调制', '調制', 'tiáo zhì', 'to modulate'], ['调制', '調製', 'tiáo zhì', 'to concoct']], ['調制', '調製'],
+         ['|调制|,|調制|[tiáo zhì]|to modulate|; |調製|[tiáo zhì]|to concoct|']],
+        [[['蒸馏', '蒸餾', 'zhēng liú', 'to distill'], ['蒸馏', '蒸餾', 'zhēng liú', 'distillation']], ['蒸餾'],
+         ['|蒸馏|,|蒸餾|[zhēng liú]|to distill|;|distillation|']],
+    ];
+    for (const [rows, forms, expected] of cases)
+    {
+        const entries = rows.map(([head, traditional, pinyin, gloss]) => ({ head, traditional, pinyin, gloss }));
+        const head = entries[0].head;
+        const { formOf, headForms } = EntryForms(entries, new Map([[head, forms]]), () => true);
+        const lineSet = { head, traditional: headForms.get(head), aliases: [], readings: [] };
+        for (const entry of entries)
+        {
+            const form = formOf(entry);
+            let reading = lineSet.readings.find(r => r.pinyin === entry.pinyin && r.form === form);
+            if (!reading)
+                lineSet.readings.push(reading = { pinyin: entry.pinyin, form, items: [] });
+            reading.items.push(Item(entry.gloss));
+        }
+        assert.deepEqual(LayOut(lineSet, kGeneralForm, byteLength), expected);
+    }
 });
 
 test('a gloss longer than a line goes on at a phrase boundary, never inside brackets or a reference', () => {

@@ -11,6 +11,7 @@ export const kMaxLineBytes = 253;
 //   |行|[háng]|row|;|line|; [xíng] (bound form)|to walk|;|to go|
 //   |惠州市|[huì zhōu shì]|Huizhou, prefecture-level city ...|; also|惠州|[huì zhōu]
 //   |垃圾|[lā jī]|trash|;|refuse|; also|拉圾| (erroneous)
+//   |调制|,|調制|[tiáo zhì]|to modulate|;|modulation|; |調製|[tiáo zhì]|to concoct|
 export const kGeneralForm = {
     // Each form between its own two bars, so "|" still comes in pairs.
     Start: (head, traditional = []) => [head, ...traditional].map(form => `|${form}|`).join(','),
@@ -19,9 +20,12 @@ export const kGeneralForm = {
     // reading's pieces, kept apart by ";" as any two glosses are (so a note never runs
     // into the next reading: "(connector etc); [wā]"). A piece not opening with a bar
     // ("lit.|...|", "(fig.)|...|") is kept apart by a blank.
-    First(atStart, pinyin, piece)
+    // An entry whose traditional form is not every entry's (斗 dǒu, 鬥 dòu "to fight") has
+    // it right before its reading, between bars as any form: "|斗|[dǒu]|...|; |鬥|[dòu]|...|".
+    First(atStart, pinyin, piece, own = '')
     {
-        const header = pinyin ? `${atStart ? '' : '; '}[${pinyin}]` : atStart ? '' : ';';
+        const form = own ? `${atStart ? ',' : ''}|${own}|` : '';
+        const header = `${atStart ? '' : own || pinyin ? '; ' : ';'}${form}${pinyin ? `[${pinyin}]` : ''}`;
         return header + (header && piece && !piece.startsWith('|') ? ' ' : '') + piece;
     },
     Next: piece => `;${piece.startsWith('|') ? '' : ' '}${piece}`,
@@ -179,8 +183,9 @@ function SplitLongItem(item, room, form, byteLength, counts)
     return pieces;
 }
 
-// lineSet: { head, traditional: [], readings: [{ pinyin, items: [{ pre, core, post }] }],
-//            aliases: [] }; every line starts with the headword and its traditional forms, so
+// lineSet: { head, traditional: [], readings: [{ pinyin, form, items: [{ pre, core, post }] }],
+//            aliases: [] } (form: the traditional form of the reading's entries where the
+//            headword's entries differ in it); every line starts with the headword and its traditional forms, so
 // an exact match works for either on any of them. counts gains how many long items went on
 // over lines (continued) and how many were cut at blanks.
 export function LayOut(lineSet, form, byteLength, counts = {})
@@ -222,9 +227,9 @@ export function LayOut(lineSet, form, byteLength, counts = {})
     const PutReading = reading => {
         // A reading without a gloss still shows, so its headword and reading can be found.
         if (!reading.items.length)
-            Put(reading, atStart => form.First(atStart, reading.pinyin, ''), '');
+            Put(reading, atStart => form.First(atStart, reading.pinyin, '', reading.form), '');
         // What a fresh line leaves for one item (2 bytes spare for a blank before a label).
-        const room = kMaxLineBytes - byteLength(start + form.First(true, reading.pinyin, '')) - 2;
+        const room = kMaxLineBytes - byteLength(start + form.First(true, reading.pinyin, '', reading.form)) - 2;
         for (const whole of reading.items)
         {
             const items = byteLength(form.Item(whole)) > room ? SplitLongItem(whole, room, form, byteLength, counts)
@@ -234,14 +239,18 @@ export function LayOut(lineSet, form, byteLength, counts = {})
                 if (item.continues)
                     Break();
                 const piece = form.Item(item);
-                Put(reading, atStart => form.First(atStart, reading.pinyin, piece), form.Next(piece));
+                Put(reading, atStart => form.First(atStart, reading.pinyin, piece, reading.form), form.Next(piece));
             }
         }
     };
 
-    lineSet.readings.filter(reading => !reading.ownLine).forEach(PutReading);
+    // The entries the headword's own form writes first: a form at a line's start then speaks
+    // only for what follows it ("|干|[gān]|to concern oneself with|; |乾|[gān]|dry|").
+    lineSet.readings.filter(reading => !reading.ownLine)
+        .sort((a, b) => Number(Boolean(a.form)) - Number(Boolean(b.form))).forEach(PutReading);
     const aliases = {};
-    const onlyReading = lineSet.readings.length === 1 ? lineSet.readings[0].pinyin : '';
+    const pinyins = new Set(lineSet.readings.map(reading => reading.pinyin));
+    const onlyReading = pinyins.size === 1 ? [...pinyins][0] : '';
     for (const alias of lineSet.aliases)
         Put(aliases, atStart => form.AliasFirst(atStart, alias, onlyReading), form.AliasNext(alias));
     // Readings of their own line ("used in" ones) come last, each a short line.

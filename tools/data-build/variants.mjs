@@ -21,20 +21,21 @@ export function PointerQualifier(gloss)
 // unless the line set has that one reading only (then it can mean no other).
 export function VariantAlias(entry, gloss, lineSet, headword)
 {
-    const readings = lineSet.readings.map(reading => reading.pinyin);
+    const readings = new Set(lineSet.readings.map(reading => reading.pinyin));
     return {
         head: entry.head,
         traditional: entry.traditional !== entry.head && headword(entry.traditional) ? [entry.traditional] : [],
-        pinyin: readings.length === 1 && readings[0] === entry.pinyin ? '' : entry.pinyin,
+        pinyin: readings.size === 1 && readings.has(entry.pinyin) ? '' : entry.pinyin,
         qualifier: PointerQualifier(gloss),
     };
 }
 
 // Adds an alias to a line set once; another traditional form of the same alias joins it. A
-// form already standing beside the headword needs none.
+// form already standing beside the headword or before an entry's reading needs none.
 export function AddAlias(lineSet, alias)
 {
-    if (lineSet.head === alias.head || lineSet.traditional.includes(alias.head))
+    if (lineSet.head === alias.head || lineSet.traditional.includes(alias.head) ||
+        lineSet.readings.some(reading => reading.form === alias.head))
         return false;
     const same = lineSet.aliases.find(a => a.head === alias.head && a.pinyin === alias.pinyin &&
                                            a.qualifier === alias.qualifier);
