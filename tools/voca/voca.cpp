@@ -143,6 +143,19 @@ int CheckKind(const Vocabulary& vocabulary, const std::string& head, const std::
     return 1;
 }
 
+// Opens a vocabulary file and reads its head, refused unless it is of the named kind (or
+// bForce): 0, else the exit status, with the reason said.
+int OpenVocabulary(const Vocabulary& vocabulary, const std::string& path, bool bForce, FileHandle& in,
+                   std::string& head)
+{
+    in = FileHandle(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    std::optional<std::string> read;
+    if (!in.IsOpen() || !(read = ReadHead(in.Get())))
+        return Fail(path);
+    head = std::move(*read);
+    return CheckKind(vocabulary, head, path, bForce);
+}
+
 // Output written under a temporary name beside the target and renamed onto it only when
 // complete, so a failure neither leaves a partial file nor clobbers an existing one.
 class PendingOutput
@@ -237,18 +250,14 @@ int ScramblePlain(const Vocabulary& vocabulary, const std::string& plainPath,
 int UnscrambleFile(const Vocabulary& vocabulary, const std::string& inPath,
                    const std::string& outPath, bool bForce)
 {
-    FileHandle in(open(inPath.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!in.IsOpen())
-        return Fail(inPath);
-    const std::optional<std::string> head = ReadHead(in.Get());
-    if (!head)
-        return Fail(inPath);
-    if (const int nStatus = CheckKind(vocabulary, *head, inPath, bForce))
+    FileHandle in;
+    std::string head;
+    if (const int nStatus = OpenVocabulary(vocabulary, inPath, bForce, in, head))
         return nStatus;
     PendingOutput out(outPath);
     if (!out.Create())
         return Fail(outPath);
-    const CopyResult result = DescrambleAfterHead(*head, in.Get(), out.Fd(), vocabulary.key);
+    const CopyResult result = DescrambleAfterHead(head, in.Get(), out.Fd(), vocabulary.key);
     if (result == CopyResult::kReadError)
         return Fail(inPath);
     if (result != CopyResult::kDone || !out.Commit())
@@ -282,20 +291,16 @@ void AppendEscaped(std::string& out, std::string_view entry)
 
 int ListEntries(const Vocabulary& vocabulary, const std::string& path, bool bForce)
 {
-    FileHandle in(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!in.IsOpen())
-        return Fail(path);
-    const std::optional<std::string> head = ReadHead(in.Get());
-    if (!head)
-        return Fail(path);
-    if (const int nStatus = CheckKind(vocabulary, *head, path, bForce))
+    FileHandle in;
+    std::string head;
+    if (const int nStatus = OpenVocabulary(vocabulary, path, bForce, in, head))
         return nStatus;
     // The same two steps as the loader, through an anonymous file that needs no cleanup.
     const std::string plainName = "descrambled copy of " + path;
     FileHandle plain(memfd_create("voca-plain", MFD_CLOEXEC));
     if (!plain.IsOpen())
         return Fail(plainName);
-    const CopyResult copy = DescrambleAfterHead(*head, in.Get(), plain.Get(), vocabulary.key);
+    const CopyResult copy = DescrambleAfterHead(head, in.Get(), plain.Get(), vocabulary.key);
     if (copy == CopyResult::kReadError)
         return Fail(path);
     if (copy != CopyResult::kDone || lseek(plain.Get(), 0, SEEK_SET) != 0)
